@@ -1,0 +1,17 @@
+#include <unistd.h>
+
+#include <cstdlib>
+#include <iostream>
+
+#include "cli/cli.h"
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    arkstash::cli::Io io{std::cout, std::cerr, std::cin, ::isatty(2) != 0, ::isatty(0) != 0,
+                         [](const std::string& name) -> std::optional<std::string> {
+                             const char* v = std::getenv(name.c_str());
+                             if (!v) return std::nullopt;
+                             return std::string(v);
+                         }};
+    return arkstash::cli::run(args, io);
+}

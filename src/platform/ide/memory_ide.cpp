@@ -1,0 +1,353 @@
+#include "platform/ide/memory_ide.h"
+
+#include "platform/error.h"
+
+namespace arkstash::ide {
+
+void Failable::check(const char* member) const {
+    if (failing_.count(member)) throw PlatformError(std::string(member) + " failed");
+}
+
+namespace {
+template <typename T>
+T& itemAt(std::vector<std::unique_ptr<T>>& items, long index) {
+    if (index < 1 || index > static_cast<long>(items.size()))
+        throw PlatformError("Subscript out of range");
+    return *items[static_cast<std::size_t>(index - 1)];
+}
+}  // namespace
+
+void MemoryCodePane::Show() {
+    check("Show");
+    ++actions_.codePaneShown;
+}
+
+long MemoryCodeModule::CountOfLines() {
+    check("CountOfLines");
+    return owner_.data().CountOfLines;
+}
+ide::CodePane& MemoryCodeModule::CodePane() {
+    check("CodePane");
+    return pane_;
+}
+
+std::string MemoryComponent::Name() {
+    check("Name");
+    return data_.Name;
+}
+int MemoryComponent::Type() {
+    check("Type");
+    return data_.Type;
+}
+std::string MemoryComponent::FileNames(short index) {
+    check("FileNames");
+    if (index != 1) throw PlatformError("Subscript out of range");
+    return data_.FileName;
+}
+bool MemoryComponent::IsDirty() {
+    check("IsDirty");
+    return data_.IsDirty;
+}
+ide::CodeModule& MemoryComponent::CodeModule() {
+    check("CodeModule");
+    if (!data_.HasCodeModule) throw PlatformError("Object variable not set: no code module");
+    return code_;
+}
+void MemoryComponent::Activate() {
+    check("Activate");
+    ++actions.activated;
+}
+
+std::string MemoryReference::Guid() {
+    check("Guid");
+    return data_.Guid;
+}
+long MemoryReference::Major() {
+    check("Major");
+    return data_.Major;
+}
+long MemoryReference::Minor() {
+    check("Minor");
+    return data_.Minor;
+}
+std::string MemoryReference::FullPath() {
+    check("FullPath");
+    return data_.FullPath;
+}
+bool MemoryReference::IsBroken() {
+    check("IsBroken");
+    return data_.IsBroken;
+}
+std::string MemoryReference::Description() {
+    check("Description");
+    return data_.Description;
+}
+
+long MemoryComponents::Count() {
+    check("Count");
+    return static_cast<long>(items_.size());
+}
+VBComponent& MemoryComponents::Item(long index) {
+    check("Item");
+    return itemAt(items_, index);
+}
+VBProject& MemoryComponents::Parent() {
+    check("Parent");
+    return owner_;
+}
+
+long MemoryReferences::Count() {
+    check("Count");
+    return static_cast<long>(items_.size());
+}
+Reference& MemoryReferences::Item(long index) {
+    check("Item");
+    return itemAt(items_, index);
+}
+
+MemoryProject::MemoryProject(MemoryVBE& vbe, ProjectData data)
+    : vbe_(vbe), data_(std::move(data)), components_(*this) {}
+
+std::string MemoryProject::Name() {
+    check("Name");
+    return data_.Name;
+}
+std::string MemoryProject::FileName() {
+    check("FileName");
+    return data_.FileName;
+}
+std::string MemoryProject::Description() {
+    check("Description");
+    return data_.Description;
+}
+std::string MemoryProject::BuildFileName() {
+    check("BuildFileName");
+    return data_.BuildFileName;
+}
+int MemoryProject::Type() {
+    check("Type");
+    return data_.Type;
+}
+bool MemoryProject::Saved() {
+    check("Saved");
+    return data_.Saved;
+}
+ide::VBProjects& MemoryProject::Collection() {
+    check("Collection");
+    return vbe_.projects();
+}
+ide::VBComponents& MemoryProject::VBComponents() {
+    check("VBComponents");
+    return components_;
+}
+ide::References& MemoryProject::References() {
+    check("References");
+    return references_;
+}
+
+MemoryComponent& MemoryProject::addComponent(ComponentData d) {
+    components_.items_.push_back(std::make_unique<MemoryComponent>(std::move(d)));
+    MemoryComponent& c = *components_.items_.back();
+    vbe_.events().componentsEvents(*this)->ItemAdded(c);
+    return c;
+}
+
+MemoryReference& MemoryProject::addReference(ReferenceData d) {
+    references_.items_.push_back(std::make_unique<MemoryReference>(std::move(d)));
+    return *references_.items_.back();
+}
+
+void MemoryProject::removeComponent(long index) {
+    auto& items = components_.items_;
+    if (index < 1 || index > static_cast<long>(items.size()))
+        throw PlatformError("Subscript out of range");
+    // Keep the component alive while the event is raised.
+    std::unique_ptr<MemoryComponent> gone = std::move(items[static_cast<std::size_t>(index - 1)]);
+    items.erase(items.begin() + (index - 1));
+    vbe_.events().componentsEvents(*this)->ItemRemoved(*gone);
+}
+
+long MemoryProjects::Count() {
+    check("Count");
+    return static_cast<long>(items_.size());
+}
+VBProject& MemoryProjects::Item(long index) {
+    check("Item");
+    return itemAt(items_, index);
+}
+VBProject& MemoryProjects::StartProject() {
+    check("StartProject");
+    if (!start_) throw PlatformError("No start-up project");
+    return *start_;
+}
+std::string MemoryProjects::FileName() {
+    check("FileName");
+    return fileName_;
+}
+
+void MemoryCommandBarControl::setCaption(const std::string& c) {
+    check("Caption");
+    caption_ = c;
+}
+std::string MemoryCommandBarControl::Caption() {
+    check("Caption");
+    return caption_;
+}
+void MemoryCommandBarControl::setTooltipText(const std::string& t) {
+    check("TooltipText");
+    tooltip_ = t;
+}
+std::string MemoryCommandBarControl::TooltipText() {
+    check("TooltipText");
+    return tooltip_;
+}
+void MemoryCommandBarControl::setStyle(int s) {
+    check("Style");
+    style_ = s;
+}
+int MemoryCommandBarControl::Style() {
+    check("Style");
+    return style_;
+}
+void MemoryCommandBarControl::PasteFace() {
+    check("PasteFace");
+    ++facesPasted;
+}
+
+void MemoryCommandBar::setEnabled(bool on) {
+    check("Enabled");
+    enabled_ = on;
+}
+bool MemoryCommandBar::Enabled() {
+    check("Enabled");
+    return enabled_;
+}
+void MemoryCommandBar::setVisible(bool on) {
+    check("Visible");
+    visible_ = on;
+}
+bool MemoryCommandBar::Visible() {
+    check("Visible");
+    return visible_;
+}
+void MemoryCommandBar::Delete() {
+    check("Delete");
+    deleted = true;
+}
+CommandBarControl& MemoryCommandBar::Add() {
+    check("Add");
+    controls.push_back(std::make_unique<MemoryCommandBarControl>());
+    return *controls.back();
+}
+CommandBarControl& MemoryCommandBar::Item(long index) {
+    check("Item");
+    return itemAt(controls, index);
+}
+long MemoryCommandBar::Count() {
+    check("Count");
+    return static_cast<long>(controls.size());
+}
+
+CommandBar& MemoryCommandBars::Add(const std::string& name, int position, bool temporary) {
+    check("Add");
+    if (find(name)) throw PlatformError("A command bar named " + name + " exists already");
+    bars_.push_back(std::make_unique<MemoryCommandBar>(name, position, temporary));
+    return *bars_.back();
+}
+CommandBar& MemoryCommandBars::Item(const std::string& name) {
+    check("Item");
+    if (auto* bar = find(name)) return *bar;
+    throw PlatformError("Invalid procedure call or argument");
+}
+MemoryCommandBar* MemoryCommandBars::find(const std::string& name) {
+    for (auto& b : bars_)
+        if (!b->deleted && b->name == name) return b.get();
+    return nullptr;
+}
+
+std::shared_ptr<ide::CommandBarEvents> MemoryEvents::CommandBarEvents(CommandBarControl& button) {
+    check("CommandBarEvents");
+    return buttonEvents(button);
+}
+std::shared_ptr<ide::VBProjectsEvents> MemoryEvents::VBProjectsEvents() {
+    check("VBProjectsEvents");
+    return projectsEvents();
+}
+std::shared_ptr<ide::VBComponentsEvents> MemoryEvents::VBComponentsEvents(VBProject& project) {
+    check("VBComponentsEvents");
+    return componentsEvents(project);
+}
+std::shared_ptr<ide::FileControlEvents> MemoryEvents::FileControlEvents(VBProject& project) {
+    check("FileControlEvents");
+    return fileEvents(project);
+}
+std::shared_ptr<ide::CommandBarEvents> MemoryEvents::buttonEvents(CommandBarControl& button) {
+    auto& slot = buttons_[&button];
+    if (!slot) slot = std::make_shared<ide::CommandBarEvents>();
+    return slot;
+}
+std::shared_ptr<ide::VBProjectsEvents> MemoryEvents::projectsEvents() {
+    if (!projects_) projects_ = std::make_shared<ide::VBProjectsEvents>();
+    return projects_;
+}
+std::shared_ptr<ide::VBComponentsEvents> MemoryEvents::componentsEvents(VBProject& project) {
+    auto& slot = components_[&project];
+    if (!slot) slot = std::make_shared<ide::VBComponentsEvents>();
+    return slot;
+}
+std::shared_ptr<ide::FileControlEvents> MemoryEvents::fileEvents(VBProject& project) {
+    auto& slot = files_[&project];
+    if (!slot) slot = std::make_shared<ide::FileControlEvents>();
+    return slot;
+}
+
+MemoryVBE::MemoryVBE() : projects_(*this) {}
+MemoryVBE::~MemoryVBE() = default;
+
+VBProject& MemoryVBE::ActiveVBProject() {
+    check("ActiveVBProject");
+    if (!active_) throw PlatformError("No active project");
+    return *active_;
+}
+ide::VBProjects& MemoryVBE::VBProjects() {
+    check("VBProjects");
+    return projects_;
+}
+ide::CommandBars& MemoryVBE::CommandBars() {
+    check("CommandBars");
+    return bars_;
+}
+ide::Events& MemoryVBE::Events() {
+    check("Events");
+    return events_;
+}
+
+MemoryProject& MemoryVBE::addProject(ProjectData d) {
+    projects_.items_.push_back(std::make_unique<MemoryProject>(*this, std::move(d)));
+    MemoryProject& p = *projects_.items_.back();
+    if (!active_) active_ = &p;
+    if (!projects_.start_) projects_.start_ = &p;
+    events_.projectsEvents()->ItemAdded(p);
+    return p;
+}
+
+void MemoryVBE::removeProject(MemoryProject& p) {
+    auto& items = projects_.items_;
+    for (auto it = items.begin(); it != items.end(); ++it) {
+        if (it->get() != &p) continue;
+        std::unique_ptr<MemoryProject> gone = std::move(*it);
+        items.erase(it);
+        MemoryProject* first = items.empty() ? nullptr : items.front().get();
+        if (active_ == gone.get()) active_ = first;
+        if (projects_.start_ == gone.get()) projects_.start_ = first;
+        events_.projectsEvents()->ItemRemoved(*gone);
+        return;
+    }
+    throw PlatformError("No such project");
+}
+
+void MemoryVBE::raiseFileRemoved(MemoryProject& p, int fileType, const std::string& fileName) {
+    events_.fileEvents(p)->AfterRemoveFile(p, fileType, fileName);
+}
+
+}  // namespace arkstash::ide

@@ -1,0 +1,307 @@
+// An environment held in memory. Tests build one in a few lines; the project-file loader fills
+// one from disk. Any member of any object can be made to fail (`fail("Name")`), so tests can
+// check exactly which action a caller drops.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/ide/ide.h"
+
+namespace arkstash::ide {
+
+struct ComponentData {
+    std::string Name;
+    int Type = vbext_ct_StdModule;
+    std::string FileName;       // FileNames(1)
+    bool IsDirty = false;
+    bool HasCodeModule = true;  // resource files and related documents have none
+    long CountOfLines = 0;
+};
+
+struct ReferenceData {
+    std::string Guid;
+    long Major = 0;
+    long Minor = 0;
+    std::string FullPath;
+    bool IsBroken = false;
+    std::string Description;
+};
+
+struct ProjectData {
+    std::string Name;
+    std::string FileName;
+    std::string Description;
+    std::string BuildFileName;
+    int Type = vbext_pt_StandardExe;
+    bool Saved = true;
+};
+
+// Members named in `fail` throw PlatformError. Names are the member names of the interface
+// ("Name", "FileNames", "CountOfLines", "Item", ...).
+class Failable {
+public:
+    void fail(const std::string& member) { failing_.insert(member); }
+    void heal(const std::string& member) { failing_.erase(member); }
+    void healAll() { failing_.clear(); }
+
+protected:
+    void check(const char* member) const;
+
+private:
+    std::set<std::string> failing_;
+};
+
+class MemoryProject;
+class MemoryVBE;
+
+// What a component's own actions did, for tests of the view commands.
+struct ComponentActions {
+    int codePaneShown = 0;
+    int activated = 0;
+};
+
+class MemoryCodePane final : public CodePane, public Failable {
+public:
+    explicit MemoryCodePane(ComponentActions& actions) : actions_(actions) {}
+    void Show() override;
+
+private:
+    ComponentActions& actions_;
+};
+
+class MemoryComponent;
+
+class MemoryCodeModule final : public CodeModule, public Failable {
+public:
+    MemoryCodeModule(MemoryComponent& owner, ComponentActions& actions)
+        : owner_(owner), pane_(actions) {}
+    long CountOfLines() override;
+    ide::CodePane& CodePane() override;
+    MemoryCodePane& pane() { return pane_; }
+
+private:
+    MemoryComponent& owner_;
+    MemoryCodePane pane_;
+};
+
+class MemoryComponent final : public VBComponent, public Failable {
+public:
+    explicit MemoryComponent(ComponentData data)
+        : data_(std::move(data)), code_(*this, actions) {}
+
+    std::string Name() override;
+    int Type() override;
+    std::string FileNames(short index) override;
+    bool IsDirty() override;
+    ide::CodeModule& CodeModule() override;
+    void Activate() override;
+
+    ComponentData& data() { return data_; }
+    MemoryCodeModule& code() { return code_; }
+    ComponentActions actions;
+
+private:
+    ComponentData data_;
+    MemoryCodeModule code_;
+};
+
+class MemoryReference final : public Reference, public Failable {
+public:
+    explicit MemoryReference(ReferenceData d) : data_(std::move(d)) {}
+    std::string Guid() override;
+    long Major() override;
+    long Minor() override;
+    std::string FullPath() override;
+    bool IsBroken() override;
+    std::string Description() override;
+    ReferenceData& data() { return data_; }
+
+private:
+    ReferenceData data_;
+};
+
+class MemoryComponents final : public VBComponents, public Failable {
+public:
+    explicit MemoryComponents(MemoryProject& owner) : owner_(owner) {}
+    long Count() override;
+    VBComponent& Item(long index) override;
+    VBProject& Parent() override;
+
+private:
+    friend class MemoryProject;
+    MemoryProject& owner_;
+    std::vector<std::unique_ptr<MemoryComponent>> items_;
+};
+
+class MemoryReferences final : public References, public Failable {
+public:
+    long Count() override;
+    Reference& Item(long index) override;
+
+private:
+    friend class MemoryProject;
+    std::vector<std::unique_ptr<MemoryReference>> items_;
+};
+
+class MemoryProject final : public VBProject, public Failable {
+public:
+    MemoryProject(MemoryVBE& vbe, ProjectData data);
+
+    std::string Name() override;
+    std::string FileName() override;
+    std::string Description() override;
+    std::string BuildFileName() override;
+    int Type() override;
+    bool Saved() override;
+    ide::VBProjects& Collection() override;
+    ide::VBComponents& VBComponents() override;
+    ide::References& References() override;
+
+    // Building. addComponent raises the component-added event of this project.
+    MemoryComponent& addComponent(ComponentData d);
+    MemoryReference& addReference(ReferenceData d);
+    // Removes the component at the 1-based index and raises the component-removed event.
+    void removeComponent(long index);
+
+    ProjectData& data() { return data_; }
+    MemoryComponents& components() { return components_; }
+    MemoryReferences& references() { return references_; }
+    MemoryComponent& component(long index) { return *components_.items_.at(index - 1); }
+
+private:
+    MemoryVBE& vbe_;
+    ProjectData data_;
+    MemoryComponents components_;
+    MemoryReferences references_;
+};
+
+class MemoryProjects final : public VBProjects, public Failable {
+public:
+    explicit MemoryProjects(MemoryVBE& vbe) : vbe_(vbe) {}
+    long Count() override;
+    VBProject& Item(long index) override;
+    VBProject& StartProject() override;
+    std::string FileName() override;
+
+private:
+    friend class MemoryVBE;
+    MemoryVBE& vbe_;
+    std::vector<std::unique_ptr<MemoryProject>> items_;
+    MemoryProject* start_ = nullptr;
+    std::string fileName_;
+};
+
+// What happened on the command bars, for tests of the connection.
+class MemoryCommandBarControl final : public CommandBarControl, public Failable {
+public:
+    void setCaption(const std::string& c) override;
+    std::string Caption() override;
+    void setTooltipText(const std::string& t) override;
+    std::string TooltipText() override;
+    void setStyle(int s) override;
+    int Style() override;
+    void PasteFace() override;
+    int facesPasted = 0;
+
+private:
+    std::string caption_, tooltip_;
+    int style_ = 0;
+};
+
+class MemoryCommandBar final : public CommandBar, public CommandBarControls, public Failable {
+public:
+    MemoryCommandBar(std::string name, int position, bool temporary)
+        : name(std::move(name)), position(position), temporary(temporary) {}
+    void setEnabled(bool on) override;
+    bool Enabled() override;
+    void setVisible(bool on) override;
+    bool Visible() override;
+    CommandBarControls& Controls() override { return *this; }
+    void Delete() override;
+
+    CommandBarControl& Add() override;
+    CommandBarControl& Item(long index) override;
+    long Count() override;
+
+    std::string name;
+    int position;
+    bool temporary;
+    bool deleted = false;
+    std::vector<std::unique_ptr<MemoryCommandBarControl>> controls;
+
+private:
+    bool enabled_ = false, visible_ = false;
+};
+
+class MemoryCommandBars final : public CommandBars, public Failable {
+public:
+    CommandBar& Add(const std::string& name, int position, bool temporary) override;
+    CommandBar& Item(const std::string& name) override;
+    MemoryCommandBar* find(const std::string& name);  // live bars only
+
+private:
+    std::vector<std::unique_ptr<MemoryCommandBar>> bars_;
+};
+
+class MemoryEvents final : public Events, public Failable {
+public:
+    std::shared_ptr<ide::CommandBarEvents> CommandBarEvents(CommandBarControl& button) override;
+    std::shared_ptr<ide::VBProjectsEvents> VBProjectsEvents() override;
+    std::shared_ptr<ide::VBComponentsEvents> VBComponentsEvents(VBProject& project) override;
+    std::shared_ptr<ide::FileControlEvents> FileControlEvents(VBProject& project) override;
+
+    // The same source object is handed out for the same button or project, as the environment
+    // does; these give it to the model (and tests) for raising events.
+    std::shared_ptr<ide::CommandBarEvents> buttonEvents(CommandBarControl& button);
+    std::shared_ptr<ide::VBProjectsEvents> projectsEvents();
+    std::shared_ptr<ide::VBComponentsEvents> componentsEvents(VBProject& project);
+    std::shared_ptr<ide::FileControlEvents> fileEvents(VBProject& project);
+
+private:
+    std::map<const void*, std::shared_ptr<ide::CommandBarEvents>> buttons_;
+    std::shared_ptr<ide::VBProjectsEvents> projects_;
+    std::map<const void*, std::shared_ptr<ide::VBComponentsEvents>> components_;
+    std::map<const void*, std::shared_ptr<ide::FileControlEvents>> files_;
+};
+
+class MemoryVBE final : public VBE, public Failable {
+public:
+    MemoryVBE();
+    ~MemoryVBE() override;
+
+    VBProject& ActiveVBProject() override;
+    ide::VBProjects& VBProjects() override;
+    ide::CommandBars& CommandBars() override;
+    ide::Events& Events() override;
+
+    // Building. addProject raises the project-added event and, for the first project, makes it
+    // the active and start-up project.
+    MemoryProject& addProject(ProjectData d);
+    // Removes a project (raising the project-removed event); the active and start-up project
+    // move to the first remaining one.
+    void removeProject(MemoryProject& p);
+    void setActive(MemoryProject* p) { active_ = p; }
+    void setStartProject(MemoryProject* p) { projects_.start_ = p; }
+    void setGroupFileName(std::string path) { projects_.fileName_ = std::move(path); }
+    // Raises the file-removed event of a project, as the environment does when a file is
+    // taken out of it.
+    void raiseFileRemoved(MemoryProject& p, int fileType, const std::string& fileName);
+
+    MemoryProjects& projects() { return projects_; }
+    MemoryProject& project(long index) { return *projects_.items_.at(index - 1); }
+    MemoryProject* active() { return active_; }
+    MemoryCommandBars& commandBars() { return bars_; }
+    MemoryEvents& events() { return events_; }
+
+private:
+    MemoryProjects projects_;
+    MemoryProject* active_ = nullptr;
+    MemoryCommandBars bars_;
+    MemoryEvents events_;
+};
+
+}  // namespace arkstash::ide

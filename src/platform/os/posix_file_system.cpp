@@ -1,0 +1,199 @@
+#include <fcntl.h>
+#include <fnmatch.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <dirent.h>
+#include <random>
+
+#include "platform/error.h"
+#include "platform/os/file_system.h"
+
+namespace arkstash::os {
+
+namespace {
+
+[[noreturn]] void fail(const std::string& what, const std::string& path, int err) {
+    throw PlatformError(what + " '" + path + "': " + std::strerror(err));
+}
+
+FileTime toFileTime(const struct statx_timestamp& t) {
+    auto secs = static_cast<std::int64_t>(t.tv_sec);
+    return kUnixEpochAsFileTime + static_cast<FileTime>(secs) * 10000000ULL + t.tv_nsec / 100;
+}
+
+bool hasWildcard(const std::string& s) { return s.find_first_of("*?") != std::string::npos; }
+
+// Splits at the last separator; both kinds of slash count.
+std::pair<std::string, std::string> splitLast(const std::string& path) {
+    auto pos = path.find_last_of("/\\");
+    if (pos == std::string::npos) return {".", path};
+    return {pos == 0 ? "/" : path.substr(0, pos), path.substr(pos + 1)};
+}
+
+std::optional<FileInfo> statFile(const std::string& path, bool allowHidden) {
+    struct statx sx{};
+    if (statx(AT_FDCWD, path.c_str(), AT_STATX_SYNC_AS_STAT, STATX_BASIC_STATS | STATX_BTIME, &sx) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR) return std::nullopt;
+        if (errno == ENAMETOOLONG || errno == EINVAL) fail("Invalid path", path, errno);
+        if (errno == EACCES || errno == ELOOP) return std::nullopt;
+        fail("Cannot look up", path, errno);
+    }
+    if (!S_ISREG(sx.stx_mode)) return std::nullopt;  // folders, devices and sockets never match
+    std::string name = splitLast(path).second;
+    FileInfo info;
+    info.path = path;
+    info.size = sx.stx_size;
+    info.hidden = !name.empty() && name[0] == '.';
+    info.readOnly = access(path.c_str(), W_OK) != 0;
+    info.lastWriteTime = toFileTime(sx.stx_mtime);
+    info.creationTime = (sx.stx_mask & STATX_BTIME) ? toFileTime(sx.stx_btime) : info.lastWriteTime;
+    if (info.hidden && !allowHidden) return std::nullopt;
+    return info;
+}
+
+void syncFolderOf(const std::string& path) {
+    auto dir = splitLast(path).first;
+    int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+}  // namespace
+
+std::optional<FileInfo> PosixFileSystem::findFirst(const std::string& path, bool allowHidden) {
+    if (path.empty()) return std::nullopt;
+    if (path.find('\0') != std::string::npos) throw PlatformError("Invalid path");
+    auto [dir, pattern] = splitLast(path);
+    if (!hasWildcard(pattern)) return statFile(path, allowHidden);
+    if (hasWildcard(dir)) throw PlatformError("Invalid path '" + path + "'");
+    DIR* d = ::opendir(dir.c_str());
+    if (!d) return std::nullopt;
+    std::vector<std::string> names;
+    while (dirent* e = ::readdir(d)) {
+        std::string n = e->d_name;
+        if (n == "." || n == "..") continue;
+        if (::fnmatch(pattern.c_str(), n.c_str(), FNM_NOESCAPE) == 0) names.push_back(n);
+    }
+    ::closedir(d);
+    std::sort(names.begin(), names.end());
+    for (const auto& n : names) {
+        std::string full = (dir == "/" ? std::string() : dir) + "/" + n;
+        if (auto info = statFile(full, allowHidden)) return info;
+    }
+    return std::nullopt;
+}
+
+bool PosixFileSystem::folderExists(const std::string& path) {
+    if (path.empty()) return false;
+    struct stat st{};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+void PosixFileSystem::createFolder(const std::string& path) {
+    std::string p = path;
+    while (p.size() > 1 && (p.back() == '/' || p.back() == '\\')) p.pop_back();
+    if (p.empty()) throw PlatformError("Invalid path");
+    if (::mkdir(p.c_str(), 0777) != 0) fail("Cannot create folder", path, errno);
+}
+
+std::string PosixFileSystem::readFile(const std::string& path, std::uint64_t limit) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) fail("Cannot open", path, errno);
+    struct stat st{};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        throw PlatformError("Not a file: '" + path + "'");
+    }
+    if (static_cast<std::uint64_t>(st.st_size) > limit) {
+        ::close(fd);
+        throw PlatformError("File too large: '" + path + "'");
+    }
+    std::string out;
+    out.reserve(static_cast<std::size_t>(st.st_size));
+    char buf[65536];
+    for (;;) {
+        ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            int err = errno;
+            ::close(fd);
+            fail("Cannot read", path, err);
+        }
+        if (n == 0) break;
+        out.append(buf, static_cast<std::size_t>(n));
+        if (out.size() > limit) {
+            ::close(fd);
+            throw PlatformError("File too large: '" + path + "'");
+        }
+    }
+    ::close(fd);
+    return out;
+}
+
+void PosixFileSystem::replaceFile(const std::string& path, std::string_view content) {
+    std::random_device rd;
+    std::string tmp = path + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(rd() % 1000000);
+    int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) fail("Cannot write", path, errno);
+    auto cleanup = [&](int err) {
+        ::close(fd);
+        ::unlink(tmp.c_str());
+        fail("Cannot write", path, err);
+    };
+    const char* p = content.data();
+    std::size_t left = content.size();
+    while (left > 0) {
+        ssize_t n = ::write(fd, p, left);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            cleanup(errno);
+        }
+        p += n;
+        left -= static_cast<std::size_t>(n);
+    }
+    if (::fsync(fd) != 0) cleanup(errno);
+    // Keep the permissions of the file being replaced.
+    struct stat old{};
+    if (::stat(path.c_str(), &old) == 0) ::fchmod(fd, old.st_mode & 07777);
+    if (::close(fd) != 0) {
+        int err = errno;
+        ::unlink(tmp.c_str());
+        fail("Cannot write", path, err);
+    }
+    if (::rename(tmp.c_str(), path.c_str()) != 0) {
+        int err = errno;
+        ::unlink(tmp.c_str());
+        fail("Cannot replace", path, err);
+    }
+    syncFolderOf(path);
+}
+
+void PosixFileSystem::removeFile(const std::string& path) {
+    if (::unlink(path.c_str()) != 0) fail("Cannot delete", path, errno);
+}
+
+void PosixFileSystem::renameFile(const std::string& from, const std::string& to) {
+    if (::rename(from.c_str(), to.c_str()) != 0) fail("Cannot rename", from, errno);
+    syncFolderOf(to);
+}
+
+std::vector<std::string> PosixFileSystem::listFolder(const std::string& path) {
+    DIR* d = ::opendir(path.c_str());
+    if (!d) fail("Cannot list", path, errno);
+    std::vector<std::string> names;
+    while (dirent* e = ::readdir(d)) {
+        std::string n = e->d_name;
+        if (n != "." && n != "..") names.push_back(std::move(n));
+    }
+    ::closedir(d);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+}  // namespace arkstash::os
