@@ -82,6 +82,13 @@ public:
 
     // Name of the active project at the last scan.
     std::string ScannedProjectName;
+    // The project file path the settings were last read for (so a scan of another project
+    // reads its own folder before it stores anything).
+    std::string settingsProjectPath;
+    // The side file the memo shown was read from, so it is saved back to its own project.
+    std::string memoSideFile;
+    // True from the engine's start until its completion has been handled.
+    bool backupRunning = false;
     // Runs a routine when it is wired.
     static void run(const std::function<void()>& r) {
         if (r) r();

@@ -1,0 +1,7 @@
+#include "projectview/fill_tree.h"
+
+namespace arkstash::projectview {
+
+void FillTree(form::MainForm&, EventHolder*) {}
+
+}  // namespace arkstash::projectview
