@@ -7,7 +7,11 @@
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
-    arkstash::cli::Io io{std::cout, std::cerr, std::cin, ::isatty(2) != 0, ::isatty(0) != 0,
+    arkstash::cli::Io io{std::cout,
+                         std::cerr,
+                         std::cin,
+                         ::isatty(2) != 0,
+                         ::isatty(0) != 0,
                          [](const std::string& name) -> std::optional<std::string> {
                              const char* v = std::getenv(name.c_str());
                              if (!v) return std::nullopt;

@@ -3,6 +3,8 @@
 namespace arkstash::backup {
 
 void ZipFiles(form::MainForm&) {}
-bool BackupRunning(const form::MainForm& frm) { return frm.backupRunning; }
+bool BackupRunning(const form::MainForm& frm) {
+    return frm.backupRunning;
+}
 
 }  // namespace arkstash::backup

@@ -11,8 +11,10 @@ int run(const std::vector<std::string>& args, Io& io) {
     app.set_version_flag("--version", std::string("arkstash ") + ARKSTASH_VERSION);
     app.require_subcommand(1);
     app.footer(
-        "Exit status: 0 every file written and verified; 1 no archive written (a previous one is kept);\n"
-        "2 bad usage or a project that cannot be loaded; 3 archive written but files were skipped.");
+        "Exit status: 0 every file written and verified; 1 no archive written (a previous one is "
+        "kept);\n"
+        "2 bad usage or a project that cannot be loaded; 3 archive written but files were "
+        "skipped.");
 
     std::vector<Command> commands = {addListCommand(app, io), addBackupCommand(app, io),
                                      addVerifyCommand(app, io)};

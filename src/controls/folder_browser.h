@@ -9,7 +9,7 @@
 namespace arkstash::controls {
 
 class FolderBrowser : public ui::ControlState {
-public:
+  public:
     // The text box every text property passes through to.
     ui::TextBox txtFolder;
     ui::Button cmdBrowse;

@@ -4,11 +4,11 @@
 namespace arkstash::controls {
 
 class vbwProgressBar {
-public:
+  public:
     float Value() const { return value_; }
     void setValue(float v) { value_ = v; }
 
-private:
+  private:
     float value_ = 0;
 };
 

@@ -3,7 +3,9 @@
 namespace arkstash::form {
 
 namespace {
-void named(ui::ControlState& c, const char* name) { c.name = name; }
+void named(ui::ControlState& c, const char* name) {
+    c.name = name;
+}
 }  // namespace
 
 MainForm::MainForm(Platform& p) : platform(p) {
@@ -12,7 +14,8 @@ MainForm::MainForm(Platform& p) : platform(p) {
     frame.Height = 7200;
 
     SSActiveTabs1.name = "SSActiveTabs1";
-    for (const char* c : {"Files", "Info", "Properties", "Memo", "Status"}) SSActiveTabs1.tabs.push_back({c, true, true});
+    for (const char* c : {"Files", "Info", "Properties", "Memo", "Status"})
+        SSActiveTabs1.tabs.push_back({c, true, true});
     SSActiveTabs1.tab(tabs::kStatus).visible = false;
     SSActiveTabs1.selectedIndex = tabs::kFiles;
     named(SSActiveTabPanel2, "SSActiveTabPanel2");
@@ -124,19 +127,32 @@ void MainForm::defineTools() {
     t.add({"ID_AboutArkstash", "&About Arkstash...", ""});
 
     const std::string sep = ui::kSeparator;
-    t.add({"ID_File", "&File", "", true, 0, {"ID_Addfiles", "ID_Remove", "ID_Fileproperties", sep, "ID_Exit"}});
+    t.add({"ID_File",
+           "&File",
+           "",
+           true,
+           0,
+           {"ID_Addfiles", "ID_Remove", "ID_Fileproperties", sep, "ID_Exit"}});
     t.add({"ID_View", "&View", "", true, 0, {"ID_ViewCode", "ID_ViewObject"}});
     t.add({"ID_Project", "&Project", "", true, 0, {"ID_Refresh", sep, "ID_Backup"}});
-    t.add({"ID_MainHelp", "&Help", "", true, 0,
+    t.add({"ID_MainHelp",
+           "&Help",
+           "",
+           true,
+           0,
            {"ID_Help", sep, "ID_Web", "ID_Support", sep, "ID_AboutArkstash"}});
-    t.add({"ID_ListView1", "ListView1", "", true, 0,
+    t.add({"ID_ListView1",
+           "ListView1",
+           "",
+           true,
+           0,
            {"ID_ViewCode", "ID_ViewObject", sep, "ID_Addfiles", "ID_Remove", "ID_Fileproperties"}});
     t.add({"ID_ListView2", "ListView2", "", true, 0, {"ID_Fileproperties"}});
 
     t.bars.push_back({"ListMenu1", {"ID_File", "ID_View", "ID_Project", "ID_MainHelp"}});
     t.bars.push_back({"ToolBar1",
-                      {"ID_ViewCode", "ID_ViewObject", sep, "ID_Addfiles", "ID_Remove", "ID_Fileproperties",
-                       sep, "ID_Refresh", "ID_Help", sep, "ID_Backup"}});
+                      {"ID_ViewCode", "ID_ViewObject", sep, "ID_Addfiles", "ID_Remove",
+                       "ID_Fileproperties", sep, "ID_Refresh", "ID_Help", sep, "ID_Backup"}});
 }
 
 }  // namespace arkstash::form

@@ -71,7 +71,7 @@ inline constexpr int kStatus = 5;
 }  // namespace tabs
 
 class MainForm {
-public:
+  public:
     explicit MainForm(Platform& platform);
     MainForm(const MainForm&) = delete;
     MainForm& operator=(const MainForm&) = delete;
@@ -136,7 +136,7 @@ public:
     ui::Label Label4, Label5, Label6, lblStatus;
     controls::vbwProgressBar vbwProgressBar1, vbwProgressBar2;
 
-private:
+  private:
     void defineTools();
 };
 

@@ -12,7 +12,7 @@ namespace arkstash {
 // operation, the registry, the archive engine. `number` and `source` carry a control's
 // error number and source name where one applies (0 and empty otherwise).
 class PlatformError : public std::runtime_error {
-public:
+  public:
     explicit PlatformError(const std::string& description, long number = 0, std::string source = {})
         : std::runtime_error(description), number_(number), source_(std::move(source)) {}
 
@@ -20,7 +20,7 @@ public:
     const std::string& source() const noexcept { return source_; }
     std::string description() const { return what(); }
 
-private:
+  private:
     long number_;
     std::string source_;
 };

@@ -3,7 +3,8 @@
 namespace arkstash::projectview {
 
 void AddToListView(form::MainForm&, const std::string&, const std::string&, const std::string&,
-                   const std::string&, const std::string&, const std::string&, int, const std::string&) {}
+                   const std::string&, const std::string&, const std::string&, int,
+                   const std::string&) {}
 void ListView1_ColumnClick(form::MainForm&, int) {}
 void ListView1_ItemClick(form::MainForm&, std::size_t) {}
 void ListView1_MouseUp(form::MainForm&, int) {}

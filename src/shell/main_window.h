@@ -8,7 +8,7 @@
 namespace arkstash::shell {
 
 class MainWindow {
-public:
+  public:
     explicit MainWindow(form::Platform& platform);
     MainWindow(const MainWindow&) = delete;
     MainWindow& operator=(const MainWindow&) = delete;
@@ -28,7 +28,7 @@ public:
     // arrives while a run is in progress is ignored.
     void Backup();
 
-private:
+  private:
     void wireRoutines();
     void wireEvents();
     projectview::EventHolder* events_ = nullptr;

@@ -7,12 +7,13 @@
 #include <fstream>
 #include <string>
 
-namespace arkstash::testing {
+namespace arkstash::test {
 
 class TempDir {
-public:
+  public:
     TempDir() {
-        std::string tmpl = (std::filesystem::temp_directory_path() / "arkstash-test-XXXXXX").string();
+        std::string tmpl =
+            (std::filesystem::temp_directory_path() / "arkstash-test-XXXXXX").string();
         if (!::mkdtemp(tmpl.data())) throw std::runtime_error("mkdtemp failed");
         path_ = tmpl;
     }
@@ -44,8 +45,8 @@ public:
     }
     bool exists(const std::string& rel) const { return std::filesystem::exists(path_ / rel); }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 
-}  // namespace arkstash::testing
+}  // namespace arkstash::test

@@ -13,13 +13,13 @@ namespace arkstash::archive {
 // readable text through GetErrorDescription.
 enum ResultCode : std::int32_t {
     xerSuccess = 0,
-    xerNothingToDo = 1,        // the list of files to process was empty
-    xerFilesSkipped = 2,       // the archive was written, but some listed files were not
+    xerNothingToDo = 1,          // the list of files to process was empty
+    xerFilesSkipped = 2,         // the archive was written, but some listed files were not
     xerCannotCreateArchive = 3,  // the temporary archive could not be created or written
     xerVerifyFailed = 4,         // reading the archive back found an error; target untouched
     xerCannotReplace = 5,        // the verified archive could not be moved over the target
     xerNoArchiveName = 6,
-    xerUnsupported = 7,          // the engine lacks a feature asked for (encryption)
+    xerUnsupported = 7,  // the engine lacks a feature asked for (encryption)
     xerUserAbort = 8,
 };
 
@@ -42,7 +42,7 @@ struct ZipEvents {
 };
 
 class ZipEngine {
-public:
+  public:
     virtual ~ZipEngine() = default;
 
     // Setting it to the empty string empties the list of files to process.

@@ -46,23 +46,23 @@ enum ConnectMode : int {
 };
 
 class CodePane {
-public:
+  public:
     virtual ~CodePane() = default;
     virtual void Show() = 0;  // opens the code window
 };
 
 class CodeModule {
-public:
+  public:
     virtual ~CodeModule() = default;
     virtual long CountOfLines() = 0;  // lines the code window shows
     virtual ide::CodePane& CodePane() = 0;
 };
 
 class VBComponent {
-public:
+  public:
     virtual ~VBComponent() = default;
     virtual std::string Name() = 0;
-    virtual int Type() = 0;                           // 1 to 11, see ComponentType
+    virtual int Type() = 0;                          // 1 to 11, see ComponentType
     virtual std::string FileNames(short index) = 0;  // 1: full path of the source file
     virtual bool IsDirty() = 0;
     virtual ide::CodeModule& CodeModule() = 0;  // throws when the component has none
@@ -70,7 +70,7 @@ public:
 };
 
 class VBComponents {
-public:
+  public:
     virtual ~VBComponents() = default;
     virtual long Count() = 0;
     virtual VBComponent& Item(long index) = 0;  // 1-based
@@ -78,7 +78,7 @@ public:
 };
 
 class Reference {
-public:
+  public:
     virtual ~Reference() = default;
     virtual std::string Guid() = 0;  // with braces
     virtual long Major() = 0;
@@ -89,14 +89,14 @@ public:
 };
 
 class References {
-public:
+  public:
     virtual ~References() = default;
     virtual long Count() = 0;
     virtual Reference& Item(long index) = 0;  // 1-based
 };
 
 class VBProject {
-public:
+  public:
     virtual ~VBProject() = default;
     virtual std::string Name() = 0;
     virtual std::string FileName() = 0;  // full path of the project file; empty when never saved
@@ -110,7 +110,7 @@ public:
 };
 
 class VBProjects {
-public:
+  public:
     virtual ~VBProjects() = default;
     virtual long Count() = 0;
     virtual VBProject& Item(long index) = 0;  // 1-based
@@ -120,7 +120,7 @@ public:
 
 // A button on a command bar.
 class CommandBarControl {
-public:
+  public:
     virtual ~CommandBarControl() = default;
     virtual void setCaption(const std::string& caption) = 0;
     virtual std::string Caption() = 0;
@@ -132,7 +132,7 @@ public:
 };
 
 class CommandBarControls {
-public:
+  public:
     virtual ~CommandBarControls() = default;
     virtual CommandBarControl& Add() = 0;
     virtual CommandBarControl& Item(long index) = 0;  // 1-based
@@ -140,7 +140,7 @@ public:
 };
 
 class CommandBar {
-public:
+  public:
     virtual ~CommandBar() = default;
     virtual void setEnabled(bool on) = 0;
     virtual bool Enabled() = 0;
@@ -151,7 +151,7 @@ public:
 };
 
 class CommandBars {
-public:
+  public:
     virtual ~CommandBars() = default;
     // position 1 docks at the top; throws when a bar of that name exists already.
     virtual CommandBar& Add(const std::string& name, int position, bool temporary) = 0;
@@ -189,7 +189,7 @@ struct FileControlEvents {
 };
 
 class Events {
-public:
+  public:
     virtual ~Events() = default;
     virtual std::shared_ptr<ide::CommandBarEvents> CommandBarEvents(CommandBarControl& button) = 0;
     virtual std::shared_ptr<ide::VBProjectsEvents> VBProjectsEvents() = 0;
@@ -199,7 +199,7 @@ public:
 
 // The root object handed to the add-in at connection.
 class VBE {
-public:
+  public:
     virtual ~VBE() = default;
     virtual VBProject& ActiveVBProject() = 0;  // throws when no project is open
     virtual ide::VBProjects& VBProjects() = 0;

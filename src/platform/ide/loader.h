@@ -30,7 +30,7 @@ struct LoaderOptions {
 // The named project or group file itself cannot be loaded: missing, unreadable, a folder, or
 // not a project or group file at all.
 class LoadError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
@@ -45,7 +45,7 @@ struct LoadReport {
 };
 
 class ProjectLoader {
-public:
+  public:
     ProjectLoader(os::FileSystem& fs, LoaderOptions options);
 
     // Loads the named files (.vbp or .vbg, any mix) into `vbe`, which must be empty. The
@@ -60,7 +60,7 @@ public:
     // dirty flags updated in place.
     LoadReport reload(MemoryVBE& vbe);
 
-private:
+  private:
     struct Impl;
     os::FileSystem& fs_;
     LoaderOptions options_;

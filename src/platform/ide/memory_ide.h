@@ -16,7 +16,7 @@ namespace arkstash::ide {
 struct ComponentData {
     std::string Name;
     int Type = vbext_ct_StdModule;
-    std::string FileName;       // FileNames(1)
+    std::string FileName;  // FileNames(1)
     bool IsDirty = false;
     bool HasCodeModule = true;  // resource files and related documents have none
     long CountOfLines = 0;
@@ -43,15 +43,15 @@ struct ProjectData {
 // Members named in `fail` throw PlatformError. Names are the member names of the interface
 // ("Name", "FileNames", "CountOfLines", "Item", ...).
 class Failable {
-public:
+  public:
     void fail(const std::string& member) { failing_.insert(member); }
     void heal(const std::string& member) { failing_.erase(member); }
     void healAll() { failing_.clear(); }
 
-protected:
+  protected:
     void check(const char* member) const;
 
-private:
+  private:
     std::set<std::string> failing_;
 };
 
@@ -65,33 +65,32 @@ struct ComponentActions {
 };
 
 class MemoryCodePane final : public CodePane, public Failable {
-public:
+  public:
     explicit MemoryCodePane(ComponentActions& actions) : actions_(actions) {}
     void Show() override;
 
-private:
+  private:
     ComponentActions& actions_;
 };
 
 class MemoryComponent;
 
 class MemoryCodeModule final : public CodeModule, public Failable {
-public:
+  public:
     MemoryCodeModule(MemoryComponent& owner, ComponentActions& actions)
         : owner_(owner), pane_(actions) {}
     long CountOfLines() override;
     ide::CodePane& CodePane() override;
     MemoryCodePane& pane() { return pane_; }
 
-private:
+  private:
     MemoryComponent& owner_;
     MemoryCodePane pane_;
 };
 
 class MemoryComponent final : public VBComponent, public Failable {
-public:
-    explicit MemoryComponent(ComponentData data)
-        : data_(std::move(data)), code_(*this, actions) {}
+  public:
+    explicit MemoryComponent(ComponentData data) : data_(std::move(data)), code_(*this, actions) {}
 
     std::string Name() override;
     int Type() override;
@@ -104,13 +103,13 @@ public:
     MemoryCodeModule& code() { return code_; }
     ComponentActions actions;
 
-private:
+  private:
     ComponentData data_;
     MemoryCodeModule code_;
 };
 
 class MemoryReference final : public Reference, public Failable {
-public:
+  public:
     explicit MemoryReference(ReferenceData d) : data_(std::move(d)) {}
     std::string Guid() override;
     long Major() override;
@@ -120,35 +119,35 @@ public:
     std::string Description() override;
     ReferenceData& data() { return data_; }
 
-private:
+  private:
     ReferenceData data_;
 };
 
 class MemoryComponents final : public VBComponents, public Failable {
-public:
+  public:
     explicit MemoryComponents(MemoryProject& owner) : owner_(owner) {}
     long Count() override;
     VBComponent& Item(long index) override;
     VBProject& Parent() override;
 
-private:
+  private:
     friend class MemoryProject;
     MemoryProject& owner_;
     std::vector<std::unique_ptr<MemoryComponent>> items_;
 };
 
 class MemoryReferences final : public References, public Failable {
-public:
+  public:
     long Count() override;
     Reference& Item(long index) override;
 
-private:
+  private:
     friend class MemoryProject;
     std::vector<std::unique_ptr<MemoryReference>> items_;
 };
 
 class MemoryProject final : public VBProject, public Failable {
-public:
+  public:
     MemoryProject(MemoryVBE& vbe, ProjectData data);
 
     std::string Name() override;
@@ -172,7 +171,7 @@ public:
     MemoryReferences& references() { return references_; }
     MemoryComponent& component(long index) { return *components_.items_.at(index - 1); }
 
-private:
+  private:
     MemoryVBE& vbe_;
     ProjectData data_;
     MemoryComponents components_;
@@ -180,14 +179,14 @@ private:
 };
 
 class MemoryProjects final : public VBProjects, public Failable {
-public:
+  public:
     explicit MemoryProjects(MemoryVBE& vbe) : vbe_(vbe) {}
     long Count() override;
     VBProject& Item(long index) override;
     VBProject& StartProject() override;
     std::string FileName() override;
 
-private:
+  private:
     friend class MemoryVBE;
     MemoryVBE& vbe_;
     std::vector<std::unique_ptr<MemoryProject>> items_;
@@ -197,7 +196,7 @@ private:
 
 // What happened on the command bars, for tests of the connection.
 class MemoryCommandBarControl final : public CommandBarControl, public Failable {
-public:
+  public:
     void setCaption(const std::string& c) override;
     std::string Caption() override;
     void setTooltipText(const std::string& t) override;
@@ -207,13 +206,13 @@ public:
     void PasteFace() override;
     int facesPasted = 0;
 
-private:
+  private:
     std::string caption_, tooltip_;
     int style_ = 0;
 };
 
 class MemoryCommandBar final : public CommandBar, public CommandBarControls, public Failable {
-public:
+  public:
     MemoryCommandBar(std::string name, int position, bool temporary)
         : name(std::move(name)), position(position), temporary(temporary) {}
     void setEnabled(bool on) override;
@@ -233,22 +232,22 @@ public:
     bool deleted = false;
     std::vector<std::unique_ptr<MemoryCommandBarControl>> controls;
 
-private:
+  private:
     bool enabled_ = false, visible_ = false;
 };
 
 class MemoryCommandBars final : public CommandBars, public Failable {
-public:
+  public:
     CommandBar& Add(const std::string& name, int position, bool temporary) override;
     CommandBar& Item(const std::string& name) override;
     MemoryCommandBar* find(const std::string& name);  // live bars only
 
-private:
+  private:
     std::vector<std::unique_ptr<MemoryCommandBar>> bars_;
 };
 
 class MemoryEvents final : public Events, public Failable {
-public:
+  public:
     std::shared_ptr<ide::CommandBarEvents> CommandBarEvents(CommandBarControl& button) override;
     std::shared_ptr<ide::VBProjectsEvents> VBProjectsEvents() override;
     std::shared_ptr<ide::VBComponentsEvents> VBComponentsEvents(VBProject& project) override;
@@ -261,7 +260,7 @@ public:
     std::shared_ptr<ide::VBComponentsEvents> componentsEvents(VBProject& project);
     std::shared_ptr<ide::FileControlEvents> fileEvents(VBProject& project);
 
-private:
+  private:
     std::map<const void*, std::shared_ptr<ide::CommandBarEvents>> buttons_;
     std::shared_ptr<ide::VBProjectsEvents> projects_;
     std::map<const void*, std::shared_ptr<ide::VBComponentsEvents>> components_;
@@ -269,7 +268,7 @@ private:
 };
 
 class MemoryVBE final : public VBE, public Failable {
-public:
+  public:
     MemoryVBE();
     ~MemoryVBE() override;
 
@@ -297,7 +296,7 @@ public:
     MemoryCommandBars& commandBars() { return bars_; }
     MemoryEvents& events() { return events_; }
 
-private:
+  private:
     MemoryProjects projects_;
     MemoryProject* active_ = nullptr;
     MemoryCommandBars bars_;

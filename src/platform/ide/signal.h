@@ -9,18 +9,18 @@ namespace arkstash::ide {
 
 template <typename... Args>
 class Signal {
-public:
+  public:
     using Handler = std::function<void(Args...)>;
 
     // Keeps the handler connected for as long as the returned token lives.
     class Connection {
-    public:
+      public:
         Connection() = default;
         explicit Connection(std::shared_ptr<Handler> h) : handler_(std::move(h)) {}
         void reset() { handler_.reset(); }
         bool connected() const { return handler_ != nullptr; }
 
-    private:
+      private:
         std::shared_ptr<Handler> handler_;
     };
 
@@ -46,7 +46,7 @@ public:
         return n;
     }
 
-private:
+  private:
     std::vector<std::weak_ptr<Handler>> handlers_;
 };
 

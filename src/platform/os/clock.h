@@ -16,18 +16,18 @@ struct DateTime {
 };
 
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     virtual DateTime now() = 0;
 };
 
 class SystemClock : public Clock {
-public:
+  public:
     DateTime now() override;
 };
 
 class FixedClock : public Clock {
-public:
+  public:
     explicit FixedClock(DateTime t) : time(t) {}
     DateTime time;
     DateTime now() override { return time; }

@@ -17,7 +17,7 @@ inline constexpr FileTime kUnixEpochAsFileTime = 116444736000000000ULL;
 struct FileInfo {
     std::string path;  // the full path of the entry found
     std::uint64_t size = 0;
-    FileTime creationTime = 0;   // birth time where the file system keeps one, else last write
+    FileTime creationTime = 0;  // birth time where the file system keeps one, else last write
     FileTime lastWriteTime = 0;
     bool hidden = false;
     bool system = false;
@@ -25,7 +25,7 @@ struct FileInfo {
 };
 
 class FileSystem {
-public:
+  public:
     virtual ~FileSystem() = default;
 
     // The first file matching `path`, whose last part may hold the wildcards * and ?. Folders
@@ -52,7 +52,7 @@ public:
 
 // The real file system of this machine.
 class PosixFileSystem : public FileSystem {
-public:
+  public:
     std::optional<FileInfo> findFirst(const std::string& path, bool allowHidden) override;
     bool folderExists(const std::string& path) override;
     void createFolder(const std::string& path) override;

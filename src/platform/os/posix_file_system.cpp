@@ -3,10 +3,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <dirent.h>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <dirent.h>
 #include <random>
 
 #include "platform/error.h"
@@ -25,7 +25,9 @@ FileTime toFileTime(const struct statx_timestamp& t) {
     return kUnixEpochAsFileTime + static_cast<FileTime>(secs) * 10000000ULL + t.tv_nsec / 100;
 }
 
-bool hasWildcard(const std::string& s) { return s.find_first_of("*?") != std::string::npos; }
+bool hasWildcard(const std::string& s) {
+    return s.find_first_of("*?") != std::string::npos;
+}
 
 // Splits at the last separator; both kinds of slash count.
 std::pair<std::string, std::string> splitLast(const std::string& path) {
@@ -35,8 +37,9 @@ std::pair<std::string, std::string> splitLast(const std::string& path) {
 }
 
 std::optional<FileInfo> statFile(const std::string& path, bool allowHidden) {
-    struct statx sx{};
-    if (statx(AT_FDCWD, path.c_str(), AT_STATX_SYNC_AS_STAT, STATX_BASIC_STATS | STATX_BTIME, &sx) != 0) {
+    struct statx sx {};
+    if (statx(AT_FDCWD, path.c_str(), AT_STATX_SYNC_AS_STAT, STATX_BASIC_STATS | STATX_BTIME,
+              &sx) != 0) {
         if (errno == ENOENT || errno == ENOTDIR) return std::nullopt;
         if (errno == ENAMETOOLONG || errno == EINVAL) fail("Invalid path", path, errno);
         if (errno == EACCES || errno == ELOOP) return std::nullopt;
@@ -91,7 +94,7 @@ std::optional<FileInfo> PosixFileSystem::findFirst(const std::string& path, bool
 
 bool PosixFileSystem::folderExists(const std::string& path) {
     if (path.empty()) return false;
-    struct stat st{};
+    struct stat st {};
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
@@ -105,7 +108,7 @@ void PosixFileSystem::createFolder(const std::string& path) {
 std::string PosixFileSystem::readFile(const std::string& path, std::uint64_t limit) {
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) fail("Cannot open", path, errno);
-    struct stat st{};
+    struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
         throw PlatformError("Not a file: '" + path + "'");
@@ -138,7 +141,8 @@ std::string PosixFileSystem::readFile(const std::string& path, std::uint64_t lim
 
 void PosixFileSystem::replaceFile(const std::string& path, std::string_view content) {
     std::random_device rd;
-    std::string tmp = path + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(rd() % 1000000);
+    std::string tmp =
+        path + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(rd() % 1000000);
     int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0) fail("Cannot write", path, errno);
     auto cleanup = [&](int err) {
@@ -159,7 +163,7 @@ void PosixFileSystem::replaceFile(const std::string& path, std::string_view cont
     }
     if (::fsync(fd) != 0) cleanup(errno);
     // Keep the permissions of the file being replaced.
-    struct stat old{};
+    struct stat old {};
     if (::stat(path.c_str(), &old) == 0) ::fchmod(fd, old.st_mode & 07777);
     if (::close(fd) != 0) {
         int err = errno;

@@ -6,7 +6,8 @@ namespace arkstash::registry {
 
 Value Value::dword(std::uint32_t v) {
     std::string d(4, '\0');
-    for (int i = 0; i < 4; ++i) d[static_cast<std::size_t>(i)] = static_cast<char>((v >> (8 * i)) & 0xFF);
+    for (int i = 0; i < 4; ++i)
+        d[static_cast<std::size_t>(i)] = static_cast<char>((v >> (8 * i)) & 0xFF);
     return {REG_DWORD, d};
 }
 
@@ -33,7 +34,8 @@ MemoryRegistry::Handle& MemoryRegistry::handle(KeyHandle h) {
     return it->second;
 }
 
-std::optional<KeyHandle> MemoryRegistry::openKey(Root root, const std::string& subKey, Access access) {
+std::optional<KeyHandle> MemoryRegistry::openKey(Root root, const std::string& subKey,
+                                                 Access access) {
     std::string path = normalizeKeyPath(subKey);
     std::string folded = foldCase(path);
     auto& keys = roots_[root];
@@ -53,7 +55,8 @@ KeyHandle MemoryRegistry::createKey(Root root, const std::string& subKey) {
     for (std::size_t i = 0; i <= path.size(); ++i) {
         if (i == path.size() || path[i] == '\\') {
             prefix = path.substr(0, i);
-            if (!prefix.empty() && !keys.count(foldCase(prefix))) keys[foldCase(prefix)].path = prefix;
+            if (!prefix.empty() && !keys.count(foldCase(prefix)))
+                keys[foldCase(prefix)].path = prefix;
         }
     }
     KeyHandle h = next_++;
@@ -73,7 +76,8 @@ std::optional<Value> MemoryRegistry::queryValue(KeyHandle key, const std::string
 
 void MemoryRegistry::setValue(KeyHandle key, const std::string& name, const Value& value) {
     Handle& h = handle(key);
-    if (h.access != Access::Full || readOnlyRoots.count(h.root)) throw PlatformError("Access is denied");
+    if (h.access != Access::Full || readOnlyRoots.count(h.root))
+        throw PlatformError("Access is denied");
     Key& k = roots_[h.root][h.folded];
     k.values[foldCase(name)] = {name, value};
 }
@@ -83,6 +87,8 @@ void MemoryRegistry::flushKey(KeyHandle key) {
     ++flushes;
 }
 
-void MemoryRegistry::closeKey(KeyHandle key) { handles_.erase(key); }
+void MemoryRegistry::closeKey(KeyHandle key) {
+    handles_.erase(key);
+}
 
 }  // namespace arkstash::registry

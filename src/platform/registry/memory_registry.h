@@ -16,10 +16,11 @@ std::string foldCase(const std::string& s);
 std::string normalizeKeyPath(const std::string& subKey);
 
 class MemoryRegistry : public Registry {
-public:
+  public:
     struct Key {
         std::string path;  // as first created, normalized
-        std::map<std::string, std::pair<std::string, Value>> values;  // folded name -> (name, value)
+        std::map<std::string, std::pair<std::string, Value>>
+            values;  // folded name -> (name, value)
     };
 
     std::optional<KeyHandle> openKey(Root root, const std::string& subKey, Access access) override;
@@ -34,7 +35,7 @@ public:
     std::size_t openHandles() const { return handles_.size(); }
     std::map<std::string, Key>& keys(Root root) { return roots_[root]; }
 
-private:
+  private:
     struct Handle {
         Root root;
         std::string folded;

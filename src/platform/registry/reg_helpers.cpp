@@ -2,7 +2,8 @@
 
 namespace arkstash::registry {
 
-std::string RegRead(Registry&, Root, const std::string&, const std::string&, const std::string& defaultValue) {
+std::string RegRead(Registry&, Root, const std::string&, const std::string&,
+                    const std::string& defaultValue) {
     return defaultValue;
 }
 void RegWrite(Registry&, Root, const std::string&, const std::string&, int,
@@ -11,6 +12,7 @@ std::string GetSetting(Registry&, const std::string&, const std::string&, const 
                        const std::string& defaultValue) {
     return defaultValue;
 }
-void SaveSetting(Registry&, const std::string&, const std::string&, const std::string&, const std::string&) {}
+void SaveSetting(Registry&, const std::string&, const std::string&, const std::string&,
+                 const std::string&) {}
 
 }  // namespace arkstash::registry

@@ -13,18 +13,18 @@ namespace arkstash::registry {
 inline constexpr const char* kSettingsKey = "Software\\Arkstash\\";
 
 // The value's text by its kind; `defaultValue` when it cannot be read.
-std::string RegRead(Registry& reg, Root root, const std::string& subKey, const std::string& valueName,
-                    const std::string& defaultValue);
+std::string RegRead(Registry& reg, Root root, const std::string& subKey,
+                    const std::string& valueName, const std::string& defaultValue);
 
 // `kind` REG_DWORD stores the value as a signed 32-bit number, REG_SZ as text. Errors ignored.
-void RegWrite(Registry& reg, Root root, const std::string& subKey, const std::string& valueName, int kind,
-              const std::variant<long long, std::string>& value);
+void RegWrite(Registry& reg, Root root, const std::string& subKey, const std::string& valueName,
+              int kind, const std::variant<long long, std::string>& value);
 
 // The runtime's per-user settings store (GetSetting / SaveSetting), kept under
 // "Software\VB and VBA Program Settings\<app>\<section>" of HKEY_CURRENT_USER.
-std::string GetSetting(Registry& reg, const std::string& app, const std::string& section, const std::string& key,
-                       const std::string& defaultValue);
-void SaveSetting(Registry& reg, const std::string& app, const std::string& section, const std::string& key,
-                 const std::string& value);
+std::string GetSetting(Registry& reg, const std::string& app, const std::string& section,
+                       const std::string& key, const std::string& defaultValue);
+void SaveSetting(Registry& reg, const std::string& app, const std::string& section,
+                 const std::string& key, const std::string& value);
 
 }  // namespace arkstash::registry

@@ -12,13 +12,20 @@ namespace arkstash::registry {
 
 enum class Root { ClassesRoot, CurrentUser, LocalMachine };
 inline constexpr const char* rootName(Root r) {
-    return r == Root::ClassesRoot ? "HKEY_CLASSES_ROOT"
+    return r == Root::ClassesRoot   ? "HKEY_CLASSES_ROOT"
            : r == Root::CurrentUser ? "HKEY_CURRENT_USER"
                                     : "HKEY_LOCAL_MACHINE";
 }
 
 // Value kinds as Windows numbers them.
-enum ValueKind : int { REG_NONE = 0, REG_SZ = 1, REG_EXPAND_SZ = 2, REG_BINARY = 3, REG_DWORD = 4, REG_MULTI_SZ = 7 };
+enum ValueKind : int {
+    REG_NONE = 0,
+    REG_SZ = 1,
+    REG_EXPAND_SZ = 2,
+    REG_BINARY = 3,
+    REG_DWORD = 4,
+    REG_MULTI_SZ = 7
+};
 
 enum class Access { Read, Full };
 
@@ -37,12 +44,13 @@ struct Value {
 using KeyHandle = std::uint64_t;  // 0 is never a valid handle
 
 class Registry {
-public:
+  public:
     virtual ~Registry() = default;
 
     // Opens an existing key. Empty when it does not exist or the access asked for is refused
     // (a read-only hive refuses Full).
-    virtual std::optional<KeyHandle> openKey(Root root, const std::string& subKey, Access access) = 0;
+    virtual std::optional<KeyHandle> openKey(Root root, const std::string& subKey,
+                                             Access access) = 0;
     // Opens a key, creating it (and its parents) when missing. Throws PlatformError when the
     // hive cannot take it.
     virtual KeyHandle createKey(Root root, const std::string& subKey) = 0;

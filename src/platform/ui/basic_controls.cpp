@@ -34,7 +34,8 @@ void ComboBox::setText(std::string text) {
 }
 
 void ComboBox::setListIndex(int index) {
-    if (index < -1 || index >= static_cast<int>(items.size())) throw PlatformError("Invalid property value");
+    if (index < -1 || index >= static_cast<int>(items.size()))
+        throw PlatformError("Invalid property value");
     listIndex_ = index;
     text_ = index >= 0 ? items[static_cast<std::size_t>(index)].text : std::string();
 }

@@ -12,19 +12,19 @@
 namespace arkstash::ui {
 
 class Label : public ControlState {
-public:
+  public:
     const std::string& Caption() const { return caption_; }
     // Raises Change when the caption differs from the current one.
     void setCaption(std::string text);
     bool bold = false;
     std::function<void()> Change;
 
-private:
+  private:
     std::string caption_;
 };
 
 class TextBox : public ControlState {
-public:
+  public:
     const std::string& Text() const { return text_; }
     // Raises Change when the text differs from the current one.
     void setText(std::string text);
@@ -41,19 +41,19 @@ public:
         return keyAscii;
     }
 
-private:
+  private:
     std::string text_;
 };
 
 class CheckBox : public ControlState {
-public:
+  public:
     std::string caption;
     int Value() const { return value_; }  // 0 unticked, 1 ticked, 2 greyed
     // Raises Click when the value changes, as the runtime does for a value set in code.
     void setValue(int v);
     std::function<void()> Click;
 
-private:
+  private:
     int value_ = 0;
 };
 
@@ -63,10 +63,14 @@ struct ComboItem {
 };
 
 class ComboBox : public ControlState {
-public:
+  public:
     std::vector<ComboItem> items;
     void addItem(std::string text, long itemData) { items.push_back({std::move(text), itemData}); }
-    void clear() { items.clear(); text_.clear(); listIndex_ = -1; }
+    void clear() {
+        items.clear();
+        text_.clear();
+        listIndex_ = -1;
+    }
     const std::string& Text() const { return text_; }
     // Shows a text; the list index follows when an entry has exactly that text.
     void setText(std::string text);
@@ -75,13 +79,13 @@ public:
     // The user picked an entry (the view sets the index first).
     std::function<void()> Click;
 
-private:
+  private:
     std::string text_;
     int listIndex_ = -1;
 };
 
 class Button : public ControlState {
-public:
+  public:
     std::string caption;
     std::function<void()> Click;
     void click() {
@@ -90,13 +94,13 @@ public:
 };
 
 class Frame : public ControlState {
-public:
+  public:
     std::string caption;
 };
 
 // A picture box or image control that shows one picture of the window's image list.
 class Picture : public ControlState {
-public:
+  public:
     int image = 0;  // image-list index, 0 for none
 };
 

@@ -35,7 +35,7 @@ struct FileOpenRequest {
 };
 
 class Dialogs {
-public:
+  public:
     virtual ~Dialogs() = default;
     // Shows a modal message box and answers the button pressed.
     virtual int MsgBox(const MessageBoxRequest& request) = 0;
@@ -52,7 +52,7 @@ public:
 // Answers from a queue and records every request: for tests, and for the command line,
 // which decides its answers up front.
 class ScriptedDialogs : public Dialogs {
-public:
+  public:
     std::vector<MessageBoxRequest> messages;
     std::deque<int> nextAnswers;  // message-box answers; when empty: OK for an OK box, else No
     std::vector<FileOpenRequest> fileRequests;

@@ -67,8 +67,9 @@ ListItem& ListView::addItem(std::string text, int smallIcon) {
         ListItem copy = std::move(*added);
         items.pop_back();
         auto pos = std::find_if(items.begin(), items.end(), [&](const ListItem& it) {
-            return sortOrder == SortOrder::Ascending ? key < it.cell(static_cast<std::size_t>(SortKey))
-                                                     : key > it.cell(static_cast<std::size_t>(SortKey));
+            return sortOrder == SortOrder::Ascending
+                       ? key < it.cell(static_cast<std::size_t>(SortKey))
+                       : key > it.cell(static_cast<std::size_t>(SortKey));
         });
         auto at = items.insert(pos, std::move(copy));
         return *at;
@@ -93,7 +94,8 @@ void ListView::sort() {
     if (selected && *selected < items.size()) keep = items[*selected];
     auto key = static_cast<std::size_t>(SortKey);
     std::stable_sort(items.begin(), items.end(), [&](const ListItem& a, const ListItem& b) {
-        return sortOrder == SortOrder::Ascending ? a.cell(key) < b.cell(key) : b.cell(key) < a.cell(key);
+        return sortOrder == SortOrder::Ascending ? a.cell(key) < b.cell(key)
+                                                 : b.cell(key) < a.cell(key);
     });
     if (keep) {
         // The selection follows its row.

@@ -40,7 +40,7 @@ using TextMeasure = std::function<long(const std::string& text, bool bold)>;
 long approximateTextWidth(const std::string& text, bool bold);
 
 class ListView : public ControlState {
-public:
+  public:
     explicit ListView(std::string controlName = {}) { name = std::move(controlName); }
 
     // Columns.
@@ -55,10 +55,15 @@ public:
     // Rows. Index 1-based as the control counts them; `items` is 0-based.
     std::vector<ListItem> items;
     ListItem& addItem(std::string text, int smallIcon);
-    void clearItems() { items.clear(); selected.reset(); }
+    void clearItems() {
+        items.clear();
+        selected.reset();
+    }
     void removeItem(std::size_t zeroBasedIndex);
     std::optional<std::size_t> selected;  // 0-based selected row
-    ListItem* selectedItem() { return selected && *selected < items.size() ? &items[*selected] : nullptr; }
+    ListItem* selectedItem() {
+        return selected && *selected < items.size() ? &items[*selected] : nullptr;
+    }
 
     // Display.
     ListViewMode View = ListViewMode::Report;

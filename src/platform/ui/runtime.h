@@ -7,7 +7,7 @@
 namespace arkstash::ui {
 
 class EventLoop {
-public:
+  public:
     virtual ~EventLoop() = default;
     // Lets pending window events run once (DoEvents). Headless: nothing to run.
     virtual void DoEvents() = 0;
@@ -16,7 +16,7 @@ public:
 // Headless loop; counts the calls and runs an optional hook, which tests use to inject
 // re-entrant commands at exactly the points where the window would handle messages.
 class HeadlessEventLoop : public EventLoop {
-public:
+  public:
     int runs = 0;
     std::function<void()> onDoEvents;
     void DoEvents() override {
@@ -28,7 +28,7 @@ public:
 enum class MousePointer { Default, Hourglass };
 
 class Pointer {
-public:
+  public:
     MousePointer current = MousePointer::Default;
     int busyShown = 0;  // how often the busy pointer was put up
     void set(MousePointer p) {
@@ -38,7 +38,7 @@ public:
 };
 
 class Clipboard {
-public:
+  public:
     virtual ~Clipboard() = default;
     virtual void setPicture(const std::string& pictureData) = 0;
     virtual std::string picture() = 0;
@@ -48,13 +48,22 @@ public:
 };
 
 class MemoryClipboard : public Clipboard {
-public:
+  public:
     std::string picture_, text_;
-    void setPicture(const std::string& p) override { picture_ = p; text_.clear(); }
+    void setPicture(const std::string& p) override {
+        picture_ = p;
+        text_.clear();
+    }
     std::string picture() override { return picture_; }
-    void setText(const std::string& t) override { text_ = t; picture_.clear(); }
+    void setText(const std::string& t) override {
+        text_ = t;
+        picture_.clear();
+    }
     std::string text() override { return text_; }
-    void clear() override { picture_.clear(); text_.clear(); }
+    void clear() override {
+        picture_.clear();
+        text_.clear();
+    }
 };
 
 }  // namespace arkstash::ui

@@ -5,7 +5,8 @@
 namespace arkstash::ui {
 
 Tab& TabStrip::tab(int index) {
-    if (index < 1 || index > static_cast<int>(tabs.size())) throw PlatformError("Invalid tab index");
+    if (index < 1 || index > static_cast<int>(tabs.size()))
+        throw PlatformError("Invalid tab index");
     return tabs[static_cast<std::size_t>(index - 1)];
 }
 

@@ -16,7 +16,7 @@ struct Tab {
 };
 
 class TabStrip : public ControlState {
-public:
+  public:
     std::vector<Tab> tabs;
     int selectedIndex = 1;  // 1-based
 

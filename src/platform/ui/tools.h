@@ -27,7 +27,7 @@ struct Bar {
 };
 
 class ToolSet : public ControlState {
-public:
+  public:
     std::vector<Tool> tools;
     std::vector<Bar> bars;
 

@@ -8,7 +8,8 @@ std::size_t TreeView::add(const std::string& parentKey, std::string key, std::st
                           int image, int selectedImage) {
     if (parentKey.empty()) {
         if (!key.empty() && find(key)) throw PlatformError("Key is not unique in collection");
-        nodes.push_back(TreeNode{std::move(key), std::move(text), image, selectedImage, {}, false, false});
+        nodes.push_back(
+            TreeNode{std::move(key), std::move(text), image, selectedImage, {}, false, false});
         return nodes.size() - 1;
     }
     auto parent = find(parentKey);
@@ -20,7 +21,8 @@ std::size_t TreeView::addChild(std::size_t parentIndex, std::string key, std::st
                                int image, int selectedImage) {
     if (parentIndex >= nodes.size()) throw PlatformError("Element not found");
     if (!key.empty() && find(key)) throw PlatformError("Key is not unique in collection");
-    nodes.push_back(TreeNode{std::move(key), std::move(text), image, selectedImage, parentIndex, false, false});
+    nodes.push_back(
+        TreeNode{std::move(key), std::move(text), image, selectedImage, parentIndex, false, false});
     return nodes.size() - 1;
 }
 

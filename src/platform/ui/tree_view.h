@@ -21,7 +21,7 @@ struct TreeNode {
 };
 
 class TreeView : public ControlState {
-public:
+  public:
     explicit TreeView(std::string controlName = {}) { name = std::move(controlName); }
 
     std::vector<TreeNode> nodes;  // in the order they were added

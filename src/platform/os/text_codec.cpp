@@ -1,0 +1,122 @@
+#include "platform/os/text_codec.h"
+
+#include <iconv.h>
+
+#include <cerrno>
+
+#include "platform/error.h"
+
+namespace arkstash::os {
+
+namespace {
+
+std::string iconvName(const std::string& codePage) {
+    for (char c : codePage)
+        if (c < '0' || c > '9') return codePage;  // already a name such as "GBK"
+    return "CP" + codePage;
+}
+
+class Converter {
+  public:
+    Converter(const std::string& to, const std::string& from)
+        : cd_(iconv_open(to.c_str(), from.c_str())) {}
+    ~Converter() {
+        if (ok()) iconv_close(cd_);
+    }
+    Converter(const Converter&) = delete;
+    Converter& operator=(const Converter&) = delete;
+    bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+
+    // Converts all of `in`; on a sequence it cannot convert calls `onBad`, which may append a
+    // replacement and answers how many input bytes to skip (0 to give up).
+    template <typename OnBad>
+    bool convert(std::string_view in, std::string& out, OnBad onBad) {
+        char* src = const_cast<char*>(in.data());
+        std::size_t left = in.size();
+        char buf[4096];
+        while (left > 0) {
+            char* dst = buf;
+            std::size_t room = sizeof buf;
+            std::size_t r = iconv(cd_, &src, &left, &dst, &room);
+            out.append(buf, static_cast<std::size_t>(dst - buf));
+            if (r != static_cast<std::size_t>(-1)) continue;
+            if (errno == E2BIG) continue;
+            std::size_t skip = onBad(out, left);
+            if (skip == 0 || skip > left) return false;
+            src += skip;
+            left -= skip;
+            iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+        }
+        char* dst = buf;
+        std::size_t room = sizeof buf;
+        iconv(cd_, nullptr, nullptr, &dst, &room);
+        out.append(buf, static_cast<std::size_t>(dst - buf));
+        return true;
+    }
+
+  private:
+    iconv_t cd_;
+};
+
+}  // namespace
+
+bool isValidUtf8(std::string_view s) {
+    std::size_t i = 0, n = s.size();
+    while (i < n) {
+        auto c = static_cast<unsigned char>(s[i]);
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        std::size_t len;
+        std::uint32_t cp;
+        if ((c & 0xE0) == 0xC0) {
+            len = 2;
+            cp = c & 0x1F;
+        } else if ((c & 0xF0) == 0xE0) {
+            len = 3;
+            cp = c & 0x0F;
+        } else if ((c & 0xF8) == 0xF0) {
+            len = 4;
+            cp = c & 0x07;
+        } else {
+            return false;
+        }
+        if (i + len > n) return false;
+        for (std::size_t k = 1; k < len; ++k) {
+            auto cc = static_cast<unsigned char>(s[i + k]);
+            if ((cc & 0xC0) != 0x80) return false;
+            cp = (cp << 6) | (cc & 0x3F);
+        }
+        // Overlong forms, surrogates and values past U+10FFFF are not UTF-8.
+        if ((len == 2 && cp < 0x80) || (len == 3 && cp < 0x800) || (len == 4 && cp < 0x10000) ||
+            (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF)
+            return false;
+        i += len;
+    }
+    return true;
+}
+
+std::string decodeText(std::string_view bytes, const std::string& codePage) {
+    if (isValidUtf8(bytes)) return std::string(bytes);
+    Converter conv("UTF-8", iconvName(codePage));
+    if (!conv.ok()) throw PlatformError("Unknown code page " + codePage);
+    std::string out;
+    out.reserve(bytes.size() + bytes.size() / 4);
+    conv.convert(bytes, out, [](std::string& o, std::size_t) {
+        o += "\xEF\xBF\xBD";
+        return std::size_t{1};
+    });
+    return out;
+}
+
+std::optional<std::string> encodeText(std::string_view utf8, const std::string& codePage) {
+    Converter conv(iconvName(codePage), "UTF-8");
+    if (!conv.ok()) return std::nullopt;
+    std::string out;
+    if (!conv.convert(utf8, out, [](std::string&, std::size_t) { return std::size_t{0}; }))
+        return std::nullopt;
+    return out;
+}
+
+}  // namespace arkstash::os
