@@ -53,6 +53,16 @@ void closeKey(registry::Registry& reg, registry::KeyHandle key) {
     }
 }
 
+// The default text of a key under HKEY_CLASSES_ROOT, opened for reading only.
+std::string defaultText(registry::Registry& reg, const std::string& subKey) {
+    registry::KeyHandle key =
+        openKey(reg, registry::Root::ClassesRoot, subKey, registry::Access::Read);
+    if (key == 0) return {};
+    std::string text = queryString(reg, key, "");
+    closeKey(reg, key);
+    return text;
+}
+
 }  // namespace
 
 std::string typeLibRegistrationKey(const std::string& libraryId, std::uint32_t major,
@@ -63,13 +73,13 @@ std::string typeLibRegistrationKey(const std::string& libraryId, std::uint32_t m
 
 std::string registeredTypeLibFile(registry::Registry& reg, const std::string& libraryId,
                                   std::uint32_t major, std::uint32_t minor, std::uint32_t lcid) {
-    registry::KeyHandle key =
-        openKey(reg, registry::Root::ClassesRoot,
-                typeLibRegistrationKey(libraryId, major, minor, lcid), registry::Access::Read);
-    if (key == 0) return {};
-    std::string file = queryString(reg, key, "");
-    closeKey(reg, key);
-    return file;
+    return defaultText(reg, typeLibRegistrationKey(libraryId, major, minor, lcid));
+}
+
+std::string registeredTypeLibDescription(registry::Registry& reg, const std::string& libraryId,
+                                         std::uint32_t major, std::uint32_t minor) {
+    return defaultText(reg,
+                       "Typelib\\" + libraryId + "\\" + upperHex(major) + "." + upperHex(minor));
 }
 
 }  // namespace arkstash::typelib

@@ -21,4 +21,9 @@ std::string typeLibRegistrationKey(const std::string& libraryId, std::uint32_t m
 std::string registeredTypeLibFile(registry::Registry& reg, const std::string& libraryId,
                                   std::uint32_t major, std::uint32_t minor, std::uint32_t lcid);
 
+// The library's description: the default text of "Typelib\{id}\<major hex>.<minor hex>";
+// empty when there is none.
+std::string registeredTypeLibDescription(registry::Registry& reg, const std::string& libraryId,
+                                         std::uint32_t major, std::uint32_t minor);
+
 }  // namespace arkstash::typelib

@@ -122,3 +122,13 @@ TEST(TypeLibRegistration, ARegistryThatFailsGivesNothing) {
     EXPECT_EQ(registeredTypeLibFile(query, kId, 1, 0, 0), "");
     EXPECT_EQ(query.closed, 1);  // the key is still closed
 }
+
+TEST(TypeLibRegistration, DescriptionIsTheVersionKeysDefaultText) {
+    MemoryRegistry reg;
+    registerFile(reg, "TypeLib\\" + kId + "\\2.A", Value::text("Common Controls 2.10"));
+    registerFile(reg, typeLibRegistrationKey(kId, 2, 10, 0), Value::text("/c/ctl.ocx"));
+    reg.readOnlyRoots.insert(Root::ClassesRoot);
+    EXPECT_EQ(registeredTypeLibDescription(reg, kId, 2, 10), "Common Controls 2.10");
+    EXPECT_EQ(registeredTypeLibDescription(reg, kId, 2, 1), "");
+    EXPECT_EQ(reg.openHandles(), 0u);
+}
