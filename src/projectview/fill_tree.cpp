@@ -266,6 +266,12 @@ void FillTree(form::MainForm& frm, EventHolder* events) {
     attempt([&] { frm.tvMain.clear(); });
     attempt([&] { frm.ScannedProjectName = environment(frm).ActiveVBProject().Name(); });
 
+    // A list sorted by an earlier column click would place each of thousands of rows on its
+    // own; appending them and sorting once gives the same order (equal keys keep the order
+    // they came in) without the quadratic cost.
+    const bool wasSorted = list.Sorted;
+    list.Sorted = false;
+
     attempt([&] {
         std::string group = form::NulTrim(environment(frm).VBProjects().FileName());
         if (form::FileExists(frm.platform.fs, group) != "True") return;
@@ -280,6 +286,9 @@ void FillTree(form::MainForm& frm, EventHolder* events) {
         count = projects->Count();
     });
     for (long i = 1; i <= count; ++i) scanProject(frm, *projects, i, activePicture);
+
+    list.Sorted = wasSorted;
+    attempt([&] { list.sort(); });
 
     attempt([&] {
         if (frm.tvMain.nodes.empty()) throw PlatformError("Element not found");
