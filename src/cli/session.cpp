@@ -42,6 +42,10 @@ ide::LoadReport Session::load(const std::vector<std::string>& paths) {
     return loader_->load(vbe_, paths);
 }
 
+ide::LoadReport Session::reload() {
+    return loader_->reload(vbe_);
+}
+
 void Session::open() {
     // The window is loaded (hidden) at its first use, before it knows the environment; the
     // button then reads the settings again with the environment known, and scans.

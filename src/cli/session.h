@@ -42,6 +42,9 @@ class Session {
     // project). Throws ide::LoadError when a named file cannot be loaded; what could not be read
     // inside the files is in the report.
     ide::LoadReport load(const std::vector<std::string>& paths);
+    // Reads the same files again and applies what changed on disk, raising the environment's
+    // events (the desktop host does this when it sees the files change).
+    ide::LoadReport reload();
 
     // Opens the window on the loaded environment as the add-in's button does: the window's
     // load sequence, the settings read with the environment known, and the scan.

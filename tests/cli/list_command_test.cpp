@@ -192,3 +192,41 @@ TEST_F(ListCommandTest, NamesWithQuotesAndControlCharactersStaySafe) {
 }
 
 }  // namespace
+
+namespace {
+
+// The example group shipped with the sources: two projects, every kind of binary companion.
+TEST(ListCommandExample, ListsTheExampleGroupAsTheWindowWould) {
+    std::string root = std::string(ARKSTASH_SOURCE_DIR) + "/examples/StockControl/";
+    Result r = run({"list", "--json", root + "StockControl.vbg"});
+    ASSERT_EQ(r.status, cli::kExitOk) << r.err;
+    EXPECT_EQ(r.err, "");
+    test::Json doc = test::JsonReader::parse(r.out);
+    std::vector<std::string> files;
+    for (const auto& row : doc["rows"].items) {
+        std::string f = row["file"].text;
+        files.push_back(f.rfind(root, 0) == 0 ? f.substr(root.size()) : f);
+    }
+    EXPECT_THAT(files, ElementsAre("StockControl.vbg", "StockControl.vbp", "frmMDI.frm",
+                                   "frmStock.frx", "frmStock.frm", "frmAbout.frx", "frmAbout.frm",
+                                   "modMain.bas", "CStockItem.cls", "docStock.dox", "docStock.dob",
+                                   "deStock.dsx", "deStock.dsr", "ReadMe.txt", "StockControl.res",
+                                   "StockGrid/StockGrid.vbp", "StockGrid/ctlStockGrid.ctx",
+                                   "StockGrid/ctlStockGrid.ctl", "StockGrid/ppgGridColumns.pgx",
+                                   "StockGrid/ppgGridColumns.pag", "StockGrid/CGridColumn.cls"));
+    // The control project shows its own picture on its node, its file and its companions.
+    const test::Json& rows = doc["rows"];
+    EXPECT_EQ(rows[1]["image"].number, 12);
+    EXPECT_EQ(rows[15]["image"].number, 15);
+    EXPECT_EQ(rows[16]["image"].number, 15);
+    EXPECT_EQ(rows[0]["image"].number, 19);
+
+    Result t = run({"list", "--tree", root + "StockControl.vbg"});
+    std::vector<std::string> tree = lines(t.out);
+    ASSERT_GE(tree.size(), 2u);
+    EXPECT_EQ(tree[0], "* StockControl (StockControl.vbp)");
+    EXPECT_NE(std::find(tree.begin(), tree.end(), "  StockGrid (StockGrid.vbp)"), tree.end());
+    EXPECT_NE(std::find(tree.begin(), tree.end(), "    Related Documents"), tree.end());
+}
+
+}  // namespace
