@@ -145,7 +145,13 @@ int runList(const ListOptions& options, Io& io) {
     for (const auto& issue : report.issues)
         io.err << "arkstash: warning: " << TerminalSafe(issue.file) << ": "
                << TerminalSafe(issue.message) << '\n';
-    session.open();
+    try {
+        session.open();
+    } catch (const std::exception& e) {
+        // The scan drops what fails on its own; anything that still escapes is reported.
+        io.err << "arkstash: " << TerminalSafe(e.what()) << '\n';
+        return kExitUsage;
+    }
     const form::MainForm& frm = session.form();
     if (options.json)
         printJson(frm, io.out);
