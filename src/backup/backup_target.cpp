@@ -86,8 +86,7 @@ void FillCompressionList(form::MainForm& frm) {
     frm.cmbCompLevel.addItem("Low", 1);
     frm.cmbCompLevel.addItem("Normal", 6);
     frm.cmbCompLevel.addItem("Maximum", 9);
-    frm.cmbCompLevel.setText(registry::RegRead(frm.platform.registry,
-                                               registry::Root::CurrentUser,
+    frm.cmbCompLevel.setText(registry::RegRead(frm.platform.registry, registry::Root::CurrentUser,
                                                registry::kSettingsKey, "CompFactor", "Normal"));
 }
 
@@ -107,9 +106,9 @@ void txtZipFile_KeyPress(form::MainForm& frm, int& keyAscii) {
     // The character is let through: the backup refuses the name when it runs.
     if (isForbiddenInName(keyAscii))
         attempt([&] {
-            frm.platform.dialogs.MsgBox(std::string("Characters \\/:*?") + '"' +
-                                            "<>| are not allowed in filename",
-                                        ui::vbOKOnly);
+            frm.platform.dialogs.MsgBox(
+                std::string("Characters \\/:*?") + '"' + "<>| are not allowed in filename",
+                ui::vbOKOnly);
         });
 }
 

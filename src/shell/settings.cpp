@@ -1,7 +1,7 @@
 #include "shell/settings.h"
 
-#include <cmath>
 #include <charconv>
+#include <cmath>
 #include <limits>
 
 #include "form/helpers.h"
@@ -15,8 +15,8 @@ namespace {
 using registry::Root;
 
 std::string readSetting(form::MainForm& frm, const std::string& name, const std::string& def) {
-    return registry::RegRead(frm.platform.registry, Root::CurrentUser, registry::kSettingsKey,
-                             name, def);
+    return registry::RegRead(frm.platform.registry, Root::CurrentUser, registry::kSettingsKey, name,
+                             def);
 }
 
 void writeNumber(form::MainForm& frm, const std::string& name, long long value) {

@@ -90,7 +90,8 @@ class FileLock {
     explicit FileLock(const std::string& path) {
         fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
         if (fd_ < 0)
-            throw PlatformError("Cannot open the lock file '" + path + "': " + std::strerror(errno));
+            throw PlatformError("Cannot open the lock file '" + path +
+                                "': " + std::strerror(errno));
         while (::flock(fd_, LOCK_EX) != 0) {
             if (errno == EINTR) continue;
             int err = errno;
@@ -112,14 +113,13 @@ class FileLock {
 // "user.reg.damaged-20261205-070956", with a counter when that name is taken.
 std::string asideName(const std::string& file) {
     std::time_t t = std::time(nullptr);
-    std::tm tm {};
+    std::tm tm{};
     ::localtime_r(&t, &tm);
     char stamp[32];
     std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &tm);
     std::string base = file + ".damaged-" + stamp;
     std::string name = base;
-    for (int n = 2; ::access(name.c_str(), F_OK) == 0; ++n)
-        name = base + "-" + std::to_string(n);
+    for (int n = 2; ::access(name.c_str(), F_OK) == 0; ++n) name = base + "-" + std::to_string(n);
     return name;
 }
 
@@ -328,7 +328,8 @@ std::string hiveFolder(const EnvironmentLookup& getenv) {
     // A relative XDG_CONFIG_HOME is invalid and is to be ignored.
     if (std::string xdg = var("XDG_CONFIG_HOME"); !xdg.empty() && xdg.front() == '/')
         return join(xdg, "arkstash");
-    if (std::string home = var("HOME"); !home.empty()) return join(join(home, ".config"), "arkstash");
+    if (std::string home = var("HOME"); !home.empty())
+        return join(join(home, ".config"), "arkstash");
     throw PlatformError("No folder for the settings: neither ARKSTASH_HOME nor HOME is set");
 }
 

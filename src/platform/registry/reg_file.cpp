@@ -244,10 +244,10 @@ class Parser {
         if (remove) {
             std::string folded = foldCase(full);
             for (auto it = keys_.begin(); it != keys_.end();) {
-                bool under = it->first == folded ||
-                             (it->first.size() > folded.size() &&
-                              it->first.compare(0, folded.size(), folded) == 0 &&
-                              it->first[folded.size()] == '\\');
+                bool under =
+                    it->first == folded || (it->first.size() > folded.size() &&
+                                            it->first.compare(0, folded.size(), folded) == 0 &&
+                                            it->first[folded.size()] == '\\');
                 it = under ? keys_.erase(it) : std::next(it);
             }
             current_ = nullptr;
@@ -587,8 +587,8 @@ std::string formatRegText(const HiveKeys& keys) {
     for (std::size_t i = 0; i < order.size(); ++i) {
         const HiveKey& key = *order[i].second;
         // A key without values that has children needs no section: its children bring it back.
-        bool hasChild = i + 1 < order.size() && isBelow(foldCase(order[i + 1].second->path),
-                                                        foldCase(key.path));
+        bool hasChild = i + 1 < order.size() &&
+                        isBelow(foldCase(order[i + 1].second->path), foldCase(key.path));
         if (key.values.empty() && hasChild) continue;
         out += '[';
         out += asUtf8(key.path);

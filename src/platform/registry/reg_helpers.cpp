@@ -1,10 +1,10 @@
 #include "platform/registry/reg_helpers.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <charconv>
 #include <limits>
 
 #include "platform/error.h"
@@ -70,7 +70,8 @@ std::int32_t toLong(const std::variant<long long, std::string>& value) {
         if (digits == 0 || i != t.size()) throw PlatformError("Type mismatch");
         n = std::nearbyint(parseDecimal(t));
     }
-    if (n < std::numeric_limits<std::int32_t>::min() || n > std::numeric_limits<std::int32_t>::max())
+    if (n < std::numeric_limits<std::int32_t>::min() ||
+        n > std::numeric_limits<std::int32_t>::max())
         throw PlatformError("Overflow");
     return static_cast<std::int32_t>(n);
 }
