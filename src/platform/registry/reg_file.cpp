@@ -484,14 +484,12 @@ HiveKey& ensureKey(HiveKeys& keys, const std::string& fullPath) {
     std::size_t sep = path.find('\\');
     const char* root = rootLongName(std::string_view(path).substr(0, sep));
     if (!root) throw PlatformError("Unknown registry root in '" + path + "'");
-    if (sep == std::string::npos) {
-        HiveKey& k = keys[foldCase(root)];
-        k.path = root;
-        return k;
-    }
+    // The root is the first parent of every key.
+    auto it = keys.try_emplace(foldCase(root)).first;
+    it->second.path = root;
+    if (sep == std::string::npos) return it->second;
     // Each level takes its spelling from its parent, so a key's path always agrees with the
     // keys above it whatever case later callers use.
-    auto it = keys.end();
     std::string spelled = root;
     for (std::size_t start = sep + 1; start <= path.size();) {
         std::size_t end = std::min(path.find('\\', start), path.size());

@@ -36,8 +36,8 @@ struct HiveKey {
     bool operator==(const HiveKey&) const = default;
 };
 
-// Keys by folded full path. A key's parents are always present (as on Windows); a root on its
-// own is present only when values were set on it.
+// Keys by folded full path. A key's parents, up to its root, are always present (as on
+// Windows); a key without values is written only when no child brings it back.
 using HiveKeys = std::map<std::string, HiveKey>;
 
 struct RegParseResult {

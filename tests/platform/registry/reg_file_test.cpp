@@ -182,7 +182,7 @@ TEST(RegFile, ValueNamesAndKeysAreCaseBlindAndKeepTheirFirstSpelling) {
         "\"c:\\\\work\\\\a.VBP\"=\"two\"\r\n";
     RegParseResult r = parseRegFile(text);
     ASSERT_TRUE(r.ok) << r.error;
-    ASSERT_EQ(r.keys.size(), 2u);
+    ASSERT_EQ(r.keys.size(), 3u);  // the root, Software, Arkstash
     const HiveKey& key = r.keys.at("hkey_current_user\\software\\arkstash");
     ASSERT_EQ(key.values.size(), 1u);
     EXPECT_EQ(key.values.begin()->second.name, "C:\\Work\\A.vbp");
@@ -252,12 +252,10 @@ TEST(RegFile, KeysAreMadeWithTheirParentsAndTheParentsSpelling) {
     ensureKey(keys, "HKCU\\Software\\Arkstash\\");
     HiveKey& loader = ensureKey(keys, "hkey_current_user\\SOFTWARE\\\\arkstash\\Loader");
     EXPECT_EQ(loader.path, "HKEY_CURRENT_USER\\Software\\Arkstash\\Loader");
-    EXPECT_EQ(keys.size(), 3u);  // Software, Arkstash, Loader; the root stands alone
+    EXPECT_EQ(keys.size(), 4u);  // the root, Software, Arkstash, Loader
     EXPECT_THROW(ensureKey(keys, "HKEY_NOWHERE\\x"), PlatformError);
     EXPECT_THROW(ensureKey(keys, "HKCU\\bad\nname"), PlatformError);
-    // A root on its own is a key only when asked for.
-    ensureKey(keys, "HKEY_CURRENT_USER");
-    EXPECT_TRUE(keys.count("hkey_current_user"));
+    EXPECT_EQ(&ensureKey(keys, "hkcu"), &keys.at("hkey_current_user"));
 }
 
 TEST(RegFile, Utf16ConversionsHandleSurrogatesAndBadInput) {
@@ -273,4 +271,28 @@ TEST(RegFile, Utf16ConversionsHandleSurrogatesAndBadInput) {
     // Text that is not UTF-8 is taken as Windows-1252.
     EXPECT_EQ(utf8ToUtf16le("\xe9"), std::string("\xe9\0", 2));
     EXPECT_EQ(utf8ToUtf16le("\x80"), std::string("\xAC\x20", 2));  // the euro sign
+}
+
+TEST(RegFile, OddButValidFilesComeBackUnchangedAfterAWrite) {
+    const std::string cases[] = {
+        // A root named on its own, then a key whose name holds brackets.
+        "REGEDIT4\n[HKCU\\]\n\n[HKCU\\][HKCU\\]\n",
+        // Values on a root; an empty key beside a full one; a name that is only "@".
+        "REGEDIT4\n[HKCU]\n@=\"root\"\n[HKCU\\a]\n[HKCU\\a b]\n\"@\"=\"at\"\n",
+        // Escapes regedit does not know stay as written.
+        "REGEDIT4\n[HKCU\\x]\n\"a\\tb\"=\"c\\qd\\\\\"\n",
+    };
+    for (const std::string& text : cases) {
+        RegParseResult first = parseRegFile(text);
+        ASSERT_TRUE(first.ok) << first.error << "\n" << text;
+        RegParseResult second = parseRegFile(encodeRegFile(first.keys));
+        ASSERT_TRUE(second.ok) << second.error;
+        EXPECT_EQ(second.keys, first.keys) << text;
+    }
+    RegParseResult r = parseRegFile(cases[1]);
+    EXPECT_EQ(*valueOf(r.keys, "HKEY_CURRENT_USER", ""), Value::text("root"));
+    EXPECT_EQ(*valueOf(r.keys, "HKEY_CURRENT_USER\\a b", "@"), Value::text("at"));
+    EXPECT_EQ(valueOf(r.keys, "HKEY_CURRENT_USER\\a b", ""), nullptr);
+    r = parseRegFile(cases[2]);
+    EXPECT_EQ(*valueOf(r.keys, "HKEY_CURRENT_USER\\x", "a\\tb"), Value::text("c\\qd\\"));
 }
