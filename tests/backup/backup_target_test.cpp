@@ -182,8 +182,11 @@ TEST_F(BackupTargetTest, ForbiddenCharactersWarnButStillGoIn) {
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
-TEST_F(BackupTargetTest, TheWarningComesThroughTheTextBoxsKeyPress) {
+TEST_F(BackupTargetTest, ATypedForbiddenCharacterStaysInTheName) {
     frm.txtZipFile.KeyPress = [this](int& key) { backup::txtZipFile_KeyPress(frm, key); };
-    EXPECT_EQ(frm.txtZipFile.keyPress('*'), '*');
+    frm.txtZipFile.setText("Sales");
+    EXPECT_EQ(frm.txtZipFile.typeKey('*'), '*');
+    EXPECT_EQ(frm.txtZipFile.typeKey('.'), '.');
+    EXPECT_EQ(frm.txtZipFile.Text(), "Sales*.");
     EXPECT_EQ(dialogs.messages.size(), 1u);
 }
