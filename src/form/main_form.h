@@ -46,6 +46,9 @@ struct Routines {
     std::function<void()> LoadReferences;
     std::function<void(const std::string& path)> ReadAKS;
     std::function<void(const std::string& path)> WriteAKS;
+    // Rewrites the side file at `path` with the memo box, keeping the files that side file
+    // lists: by the time the shown project changes, the list holds the next project's rows.
+    std::function<void(const std::string& path)> SaveMemo;
     std::function<void()> ZipFiles;
 };
 
@@ -85,6 +88,9 @@ class MainForm {
     // The project file path the settings were last read for (so a scan of another project
     // reads its own folder before it stores anything).
     std::string settingsProjectPath;
+    // False until the backup folder has been read for a project at all (an empty path is a
+    // project that was never saved, not "none").
+    bool settingsProjectRead = false;
     // The side file the memo shown was read from, so it is saved back to its own project.
     std::string memoSideFile;
     // True from the engine's start until its completion has been handled.

@@ -27,6 +27,7 @@ void MainWindow::wireRoutines() {
     r.LoadReferences = [this] { backup::LoadReferences(frm); };
     r.ReadAKS = [this](const std::string& path) { backup::ReadAKS(frm, path); };
     r.WriteAKS = [this](const std::string& path) { backup::WriteAKS(frm, path); };
+    r.SaveMemo = [this](const std::string& path) { backup::SaveMemo(frm, path); };
     r.ZipFiles = [this] { backup::ZipFiles(frm); };
 }
 
@@ -37,7 +38,8 @@ void MainWindow::wireEvents() {
     frm.chkPassword.Click = [this] { backup::chkPassword_Click(frm); };
     frm.cmbCompLevel.Click = [this] { backup::cmbCompLevel_Click(frm); };
     frm.txtZipFile.KeyPress = [this](int& key) { backup::txtZipFile_KeyPress(frm, key); };
-    frm.txtMemo.KeyPress = [this](int& key) { backup::txtMemo_KeyPress(frm, key); };
+    // The memo is saved with each keystroke's effect, so it listens after the key went in.
+    frm.txtMemo.KeyTyped = [this](int key) { backup::txtMemo_KeyPress(frm, key); };
     frm.cmdAddDate.Click = [this] { backup::cmdAddDate_Click(frm); };
 }
 
