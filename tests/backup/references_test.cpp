@@ -4,6 +4,7 @@
 
 #include "platform/ide/memory_ide.h"
 #include "platform/registry/memory_registry.h"
+#include "platform/registry/reg_helpers.h"
 #include "platform/typelib/type_library.h"
 #include "support/pe_builder.h"
 #include "support/temp_dir.h"
@@ -298,6 +299,24 @@ TEST_F(References, TheOptionEnablesFrameAndListWithoutChangingRowsOrTicks) {
     // A greyed box counts as not ticked.
     frm.chkAddComponents.setValue(2);
     EXPECT_FALSE(frm.ListView2.Enabled);
+}
+
+TEST_F(References, EachClickOfTheOptionIsStoredAtOnce) {
+    auto stored = [&]() -> std::optional<registry::Value> {
+        auto h = reg.openKey(Root::CurrentUser, registry::kSettingsKey, registry::Access::Read);
+        if (!h) return std::nullopt;
+        auto v = reg.queryValue(*h, "AddRef");
+        reg.closeKey(*h);
+        return v;
+    };
+    frm.chkAddComponents.Click = [this] { backup::chkAddComponents_Click(frm); };
+    frm.chkAddComponents.setValue(1);
+    ASSERT_TRUE(stored());
+    EXPECT_EQ(stored()->kind, registry::REG_DWORD);
+    EXPECT_EQ(stored()->data, registry::Value::dword(1).data);
+    frm.chkAddComponents.setValue(0);
+    EXPECT_EQ(stored()->data, registry::Value::dword(0).data);
+    EXPECT_EQ(reg.openHandles(), 0u);
 }
 
 TEST_F(References, RightButtonOverAFilledListOpensItsMenu) {
