@@ -130,7 +130,19 @@ void printJson(const form::MainForm& frm, std::ostream& out) {
             << ", \"bold\": " << (n.bold ? "true" : "false")
             << ", \"expanded\": " << (n.expanded ? "true" : "false") << "}";
     }
-    out << (nodes.empty() ? "]\n" : "\n  ]\n");
+    out << (nodes.empty() ? "],\n" : "\n  ],\n");
+    // The references and components the projects use, as the "Info" tab lists them.
+    static const char* const referenceFields[] = {"description", "version", "file", "guid"};
+    out << "  \"references\": [";
+    const auto& refs = frm.ListView2.items;
+    for (std::size_t r = 0; r < refs.size(); ++r) {
+        out << (r ? ",\n    {" : "\n    {");
+        for (std::size_t c = 0; c < 4; ++c)
+            out << JsonString(referenceFields[c]) << ": " << JsonString(refs[r].cell(c)) << ", ";
+        out << "\"checked\": " << (refs[r].checked ? "true" : "false")
+            << ", \"color\": " << jsonColour(refs[r].foreColor) << "}";
+    }
+    out << (refs.empty() ? "]\n" : "\n  ]\n");
     out << "}\n";
 }
 
@@ -160,8 +172,14 @@ int runList(const ListOptions& options, Io& io) {
         printJson(frm, io.out);
     else if (options.tree)
         printTree(frm.tvMain, io.out);
-    else
+    else {
         printTable(frm.ListView1, io.out);
+        // References and components follow the files, after a blank line, when there are any.
+        if (!frm.ListView2.items.empty()) {
+            io.out << '\n';
+            printTable(frm.ListView2, io.out);
+        }
+    }
     io.out.flush();
     return kExitOk;
 }
@@ -177,7 +195,7 @@ Command addListCommand(CLI::App& app, Io& io) {
         ->type_name("PROJECT.vbp|GROUP.vbg");
     sub->add_flag("--tree", options->tree, "Print the project tree instead of the file list");
     sub->add_flag("--json", options->json,
-                  "Print the file list and the project tree as one JSON object");
+                  "Print the file list, the project tree and the references as one JSON object");
     return {sub, [&io, options] { return runList(*options, io); }};
 }
 

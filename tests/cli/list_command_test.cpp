@@ -109,7 +109,7 @@ TEST_F(ListCommandTest, JsonHoldsRowsAndTreeAndParsesBack) {
     Result r = run({"list", "--json", vbp});
     ASSERT_EQ(r.status, cli::kExitOk) << r.err;
     test::Json doc = test::JsonReader::parse(r.out);
-    EXPECT_THAT(doc.keys(), ElementsAre("rows", "tree"));
+    EXPECT_THAT(doc.keys(), ElementsAre("rows", "tree", "references"));
     const test::Json& rows = doc["rows"];
     ASSERT_EQ(rows.items.size(), 5u);
     for (const auto& row : rows.items)
