@@ -159,6 +159,7 @@ void FolderBrowser::setText(std::string text) {
 
 void FolderBrowser::Browse() {
     txtFolder.SetFocus();
+    viewChanged();
     std::string folder = BrowseForFolder(kBrowseTitle);
     if (!folder.empty()) txtFolder.setText(std::move(folder));
 }
