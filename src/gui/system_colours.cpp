@@ -64,10 +64,11 @@ QColor toQColor(ui::Colour colour, const QPalette& palette) {
     if (!controls::isValidColour(colour))
         throw controls::runtimeError(controls::kErrInvalidPropertyValue);
     if (controls::isSystemColour(colour)) {
-        QColor c = palette.color(QPalette::Active,
-                                 systemColourRole(colour & ~controls::kSystemColourFlag));
-        c.setAlpha(255);
-        return c;
+        // Palette colours may carry more than 8 bits per channel; the surfaces store 8.
+        QRgb c =
+            palette.color(QPalette::Active, systemColourRole(colour & ~controls::kSystemColourFlag))
+                .rgb();
+        return QColor::fromRgb(c | 0xFF000000u);
     }
     return QColor(static_cast<int>(colour & 0xFF), static_cast<int>((colour >> 8) & 0xFF),
                   static_cast<int>((colour >> 16) & 0xFF));
