@@ -34,6 +34,7 @@ class vbwProgressBar : public UserControl {
     Surface* picStatus() const { return picStatus_; }
     // The host's message loop, run once after each redraw; none to skip.
     void setEventLoop(ui::EventLoop* loop) { loop_ = loop; }
+    ui::EventLoop* eventLoop() const { return loop_; }
 
     // Stored properties. Each setter redraws, then notifies the host; a drawing error is
     // thrown (source "vbwProgressBar") after the value was stored and before the notification.

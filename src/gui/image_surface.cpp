@@ -48,7 +48,10 @@ ImageSurface::ImageSurface(SurfaceUnits units, TwipsPerPixel screen)
       dpiX_(1440.0 / screen.x),
       dpiY_(1440.0 / screen.y),
       palette_(qGuiApp ? QGuiApplication::palette() : QPalette()),
+      metrics_(1, 1, QImage::Format_RGB32),
       font_(toQFont(controls::StdFont{})) {
+    metrics_.setDotsPerMeterX(static_cast<int>(std::lround(dpiX_ / 0.0254)));
+    metrics_.setDotsPerMeterY(static_cast<int>(std::lround(dpiY_ / 0.0254)));
     resizeImage();
 }
 
@@ -170,12 +173,12 @@ void ImageSurface::setDrawMode(int mode) {
 }
 
 double ImageSurface::TextWidth(const std::string& text) {
-    QFontMetrics m(font_, &image_);
+    QFontMetrics m(font_, &metrics_);
     return m.horizontalAdvance(QString::fromStdString(text)) * perPixelX_;
 }
 
 double ImageSurface::TextHeight(const std::string& text) {
-    QFontMetrics m(font_, &image_);
+    QFontMetrics m(font_, &metrics_);
     int lines = 1 + static_cast<int>(std::count(text.begin(), text.end(), '\n'));
     return m.height() * lines * perPixelY_;
 }
@@ -187,7 +190,7 @@ void ImageSurface::Print(double x, double y, const std::string& text) {
     p.setRenderHint(QPainter::Antialiasing, false);
     p.setFont(font_);
     p.setPen(resolve(foreColor_));
-    QFontMetrics m(font_, &image_);
+    QFontMetrics m(font_, &metrics_);
     p.drawText(QPoint(pixelX(x), pixelY(y) + m.ascent()), QString::fromStdString(text));
     p.end();
     notify();

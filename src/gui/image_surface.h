@@ -89,6 +89,9 @@ class ImageSurface : public controls::Surface {
     QPalette palette_;
     QSize outer_{0, 0};
     QImage image_;
+    // Text is measured here, so that an empty surface (before its first resize) still measures
+    // at the screen's resolution.
+    QImage metrics_;
     QImage picture_;
     QFont font_;
     ui::Colour backColor_ = 0xFFFFFF;

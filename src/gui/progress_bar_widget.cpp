@@ -35,7 +35,12 @@ void ProgressBarWidget::layoutSurface() {
 }
 
 void ProgressBarWidget::catchUpWithSize() {
-    if (handledSize_ != size()) handleResize();
+    if (handledSize_ == size()) return;
+    // Called while painting: letting the message loop run from here would nest a repaint.
+    ui::EventLoop* loop = bar_.eventLoop();
+    bar_.setEventLoop(nullptr);
+    handleResize();
+    bar_.setEventLoop(loop);
 }
 
 void ProgressBarWidget::resizeEvent(QResizeEvent*) {
