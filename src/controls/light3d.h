@@ -59,8 +59,8 @@ class Light3D : public UserControl {
     // Stored and loaded, with no property of its own.
     std::int16_t BorderStyle() const { return borderStyle_; }
 
-    std::int32_t hWnd() const { return surface_ ? surface_->hWnd() : 0; }
-    std::int32_t hDC() const { return surface_ ? surface_->hDC() : 0; }
+    std::int32_t hwnd() const { return surface_ ? surface_->hwnd() : 0; }
+    std::int32_t hdc() const { return surface_ ? surface_->hdc() : 0; }
     StdPicture Image() const { return surface_ ? surface_->Image() : StdPicture{}; }
     void Refresh();
     void Cls();

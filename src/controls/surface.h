@@ -72,8 +72,8 @@ class Surface {
     // The persistent picture of what was drawn; empty where the host keeps none.
     virtual StdPicture Image() const { return {}; }
     // Native handles; 0 where the host gives none out.
-    virtual std::int32_t hWnd() const { return 0; }
-    virtual std::int32_t hDC() const { return 0; }
+    virtual std::int32_t hwnd() const { return 0; }
+    virtual std::int32_t hdc() const { return 0; }
 };
 
 }  // namespace arkstash::controls

@@ -90,6 +90,7 @@ void FolderBrowserWidget::syncFromState() {
         pal.setColor(QPalette::Text, toQColor(box.ForeColor, palette()));
     });
     edit_->setPalette(pal);
+    edit_->update();
     placeChildren();
     if (box.hasFocus && !edit_->hasFocus()) edit_->setFocus();
     syncing_ = false;
