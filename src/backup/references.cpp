@@ -86,13 +86,15 @@ void addReference(form::MainForm& frm, ide::Reference& ref, std::string& seen) {
         attempt([&] { broken = ref.IsBroken(); });
         if (broken) return;
         std::string file = endsWithOca(path) ? OcaControlFile(frm, path) : path;
-        ui::ListItem& item = list.items[row];
+        // The message box lets window events run; should they have rebuilt the list, the row
+        // is gone and this action is dropped rather than writing past the list's end.
+        ui::ListItem& item = list.items.at(row);
         item.setCell(2, file);
         item.foreColor = ui::kBlack;
         item.checked = true;
     });
 
-    if (description == kRuntimeLibrary) list.removeItem(row);
+    if (description == kRuntimeLibrary) attempt([&] { list.removeItem(row); });
 }
 
 }  // namespace

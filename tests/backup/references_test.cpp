@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "platform/ide/memory_ide.h"
 #include "platform/registry/memory_registry.h"
 #include "platform/registry/reg_helpers.h"
@@ -21,13 +23,23 @@ const std::string kGrid = "{5E9E78A0-531B-11CF-91F6-C2863C385E30}";
 const std::string kCommon = "{831FDD16-0C5C-11D2-A9FC-0000F8754DA1}";
 const char* kRuntimeText = "Visual Basic runtime objects and procedures";
 
+// Message boxes let window events run; a test can make one happen while a box is up.
+struct ModalDialogs : ui::ScriptedDialogs {
+    std::function<void()> whileShown;
+    int MsgBox(const ui::MessageBoxRequest& request) override {
+        if (whileShown) whileShown();
+        return ScriptedDialogs::MsgBox(request);
+    }
+    using Dialogs::MsgBox;
+};
+
 class References : public ::testing::Test {
   protected:
     test::TempDir dir;
     os::PosixFileSystem fs;
     os::FixedClock clock{os::DateTime{}};
     registry::MemoryRegistry reg;
-    ui::ScriptedDialogs dialogs;
+    ModalDialogs dialogs;
     ui::HeadlessEventLoop loop;
     form::Platform platform{fs, clock, reg, dialogs, loop};
     form::MainForm frm{platform};
@@ -228,6 +240,20 @@ TEST_F(References, AnUnreadableTypeLibraryIsReportedOncePerReference) {
     }
     backup::LoadReferences(frm);  // each rebuild reads the files again
     EXPECT_EQ(dialogs.messages.size(), 4u);
+}
+
+TEST_F(References, AListEmptiedWhileTheMessageIsUpIsNotWrittenPast) {
+    std::string garbage = dir.write("garbage.oca", "no library");
+    std::string dll = dir.write("a.dll", "x");
+    auto& p = project("A");
+    p.addReference({.Guid = kGrid, .FullPath = garbage, .Description = "Grid"});
+    p.addReference({.Guid = kStdole, .FullPath = dll, .Description = "After"});
+    dialogs.whileShown = [this] { frm.ListView2.clearItems(); };
+    backup::LoadReferences(frm);
+    EXPECT_EQ(dialogs.messages.size(), 1u);
+    ASSERT_EQ(frm.ListView2.items.size(), 1u);
+    EXPECT_EQ(frm.ListView2.items[0].text, "After");
+    EXPECT_TRUE(frm.ListView2.items[0].checked);
 }
 
 TEST_F(References, FailingEnvironmentMembersDropOnlyTheirOwnPart) {
