@@ -107,6 +107,15 @@ MainForm::MainForm(Platform& p) : platform(p) {
     ListView1.Width = SSActiveTabPanel2.Width - 240;
     ListView2.Width = SSActiveTabPanel2.Width - 480;
 
+    // The window's own controls reach the runtime through the window's services: the bars let
+    // the message loop run after each redraw, the folder picker opens the folder chooser, and
+    // both header frames are raised.
+    vbwProgressBar1.setEventLoop(&platform.loop);
+    vbwProgressBar2.setEventLoop(&platform.loop);
+    txtBackupDir.setDialogs(&platform.dialogs);
+    Light3D1.setStyle(false);
+    Light3D2.setStyle(false);
+
     defineTools();
 }
 
