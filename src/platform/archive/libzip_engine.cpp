@@ -374,6 +374,12 @@ void LibzipEngine::Zip() {
 
 std::int32_t LibzipEngine::run() {
     if (zipFilename_.empty()) return xerNoArchiveName;
+    // Like the files, the archive is named by a full path; a relative one would land wherever
+    // the program happens to run.
+    if (!std::filesystem::path(zipFilename_).is_absolute()) {
+        setDetail(kResultCode, xerCannotCreateArchive, "not a full path: " + zipFilename_);
+        return xerCannotCreateArchive;
+    }
     if (files_.empty()) {
         setDetail(kResultCode, xerNothingToDo, "no files were listed");
         return xerNothingToDo;

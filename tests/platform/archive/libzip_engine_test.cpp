@@ -276,6 +276,17 @@ TEST_F(LibzipEngineTest, AMissingTargetFolderWritesNothing) {
     EXPECT_FALSE(dir.exists("nowhere"));
 }
 
+TEST_F(LibzipEngineTest, AnArchiveNameThatIsNoFullPathIsRefused) {
+    engine.AddFilesToProcess(dir.write("p/A.bas", "a"));
+    engine.setZipFilename("D:\\Backup\\A.zip");
+    engine.Zip();
+    EXPECT_EQ(log.result, xerCannotCreateArchive);
+    EXPECT_EQ(engine.GetErrorDescription(kResultCode, xerCannotCreateArchive),
+              "The archive could not be written: not a full path: D:\\Backup\\A.zip. Any "
+              "previous archive is unchanged.");
+    EXPECT_FALSE(std::filesystem::exists("D:\\Backup\\A.zip"));
+}
+
 TEST_F(LibzipEngineTest, AnArchiveThatFailsItsCheckNeverReplacesTheOldOne) {
     std::filesystem::create_directories(dir / "out");
     dir.write("out/Backup.zip", "previous");
