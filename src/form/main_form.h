@@ -46,6 +46,9 @@ struct Routines {
     std::function<void()> LoadReferences;
     std::function<void(const std::string& path)> ReadAKS;
     std::function<void(const std::string& path)> WriteAKS;
+    // Rewrites the side file at `path` with the memo box, keeping the files that side file
+    // lists: by the time the shown project changes, the list holds the next project's rows.
+    std::function<void(const std::string& path)> SaveMemo;
     std::function<void()> ZipFiles;
 };
 

@@ -27,6 +27,7 @@ void MainWindow::wireRoutines() {
     r.LoadReferences = [this] { backup::LoadReferences(frm); };
     r.ReadAKS = [this](const std::string& path) { backup::ReadAKS(frm, path); };
     r.WriteAKS = [this](const std::string& path) { backup::WriteAKS(frm, path); };
+    r.SaveMemo = [this](const std::string& path) { backup::SaveMemo(frm, path); };
     r.ZipFiles = [this] { backup::ZipFiles(frm); };
 }
 

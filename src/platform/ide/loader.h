@@ -2,7 +2,9 @@
 // turning what changed on disk into the environment's events.
 #pragma once
 
+#include <cstdint>
 #include <map>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -27,25 +29,50 @@ struct LoaderOptions {
     registry::Registry* classes = nullptr;
 };
 
-// The named project or group file itself cannot be loaded: missing, unreadable, a folder, or
-// not a project or group file at all.
+// The named project or group file itself cannot be loaded: missing, unreadable, a folder, larger
+// than kMaxFileSize, not a project or group file at all (binary, or no project setting in it),
+// or a group that names no project or none that loads.
 class LoadError : public std::runtime_error {
   public:
     using std::runtime_error::runtime_error;
 };
 
-// Something in a loaded file could not be read; the project holds what could be.
+// Something in a loaded file could not be read; the project holds what could be. `file` is the
+// file concerned: the project or group file for a line it could not take, the component or
+// project file for one that is missing or unreadable (the message says where it is named).
 struct LoadIssue {
     std::string file;
     std::string message;
+};
+
+// A type library as its registration describes it.
+struct RegisteredLibrary {
+    std::string path;         // the library's file, as registered
+    std::string description;  // empty when the registration gives none
 };
 
 struct LoadReport {
     std::vector<LoadIssue> issues;
 };
 
+// What the loader builds, in short:
+// - A group file gives its projects in the order it lists them; VBProjects.FileName is the
+//   group file. The start-up project is the active one (a group saved by the environment names
+//   one; without it, the first project listed is both).
+// - Project files and component files are read up to kMaxFileSize each. A project or group
+//   file beyond it is refused (LoadError); a component file beyond it is kept without its code
+//   module and reported.
+// - Paths are resolved as PathResolver does; components keep the path found on disk, or the
+//   best spelling known when the file is missing (then they have no code module and are
+//   reported).
+// - Resource files and related documents have no code module. Every component is clean
+//   (IsDirty false) and every project saved.
+// - A type library or control that is found neither at its written path nor through the
+//   type-library registrations is broken.
 class ProjectLoader {
   public:
+    static constexpr std::uint64_t kMaxFileSize = 64ULL << 20;
+
     ProjectLoader(os::FileSystem& fs, LoaderOptions options);
 
     // Loads the named files (.vbp or .vbg, any mix) into `vbe`, which must be empty. The
@@ -57,11 +84,21 @@ class ProjectLoader {
     // Reads the same files again and applies the difference to `vbe`, raising its events:
     // projects added or removed, components added to or removed from a project (removed files
     // also raise the file-removed event of their project), and changed names, line counts and
-    // dirty flags updated in place.
+    // dirty flags updated in place. Projects and components are matched by their file path;
+    // new ones come after the ones kept. Throws LoadError, leaving `vbe` as it was, when a
+    // named file cannot be loaded any more (it may be in the middle of being saved). Does
+    // nothing before a successful load.
     LoadReport reload(MemoryVBE& vbe);
 
   private:
     struct Impl;
+    friend struct Impl;
+
+    // Where the type-library registrations (options_.classes) place a library; empty when
+    // there are no registrations or the library is not registered there.
+    std::optional<RegisteredLibrary> resolveRegistered(const std::string& guid, long major,
+                                                       long minor, const std::string& lcid) const;
+
     os::FileSystem& fs_;
     LoaderOptions options_;
     std::vector<std::string> paths_;

@@ -129,6 +129,8 @@ class MemoryComponents final : public VBComponents, public Failable {
     long Count() override;
     VBComponent& Item(long index) override;
     VBProject& Parent() override;
+    // The number of components, for the model's own builders; never fails.
+    std::size_t size() const { return items_.size(); }
 
   private:
     friend class MemoryProject;
@@ -140,6 +142,7 @@ class MemoryReferences final : public References, public Failable {
   public:
     long Count() override;
     Reference& Item(long index) override;
+    std::size_t size() const { return items_.size(); }  // never fails
 
   private:
     friend class MemoryProject;
@@ -163,6 +166,8 @@ class MemoryProject final : public VBProject, public Failable {
     // Building. addComponent raises the component-added event of this project.
     MemoryComponent& addComponent(ComponentData d);
     MemoryReference& addReference(ReferenceData d);
+    // Drops all references (a reload puts the ones read anew in their place).
+    void clearReferences() { references_.items_.clear(); }
     // Removes the component at the 1-based index and raises the component-removed event.
     void removeComponent(long index);
 
@@ -185,6 +190,7 @@ class MemoryProjects final : public VBProjects, public Failable {
     VBProject& Item(long index) override;
     VBProject& StartProject() override;
     std::string FileName() override;
+    std::size_t size() const { return items_.size(); }  // never fails
 
   private:
     friend class MemoryVBE;
