@@ -361,6 +361,7 @@ void LibzipEngine::Zip() {
     running_ = true;
     abortRequested_.store(false);
     details_.clear();
+    lastRun_ = {};
     std::int32_t code;
     try {
         code = run();
@@ -487,6 +488,7 @@ std::int32_t LibzipEngine::run() {
         return xerCannotReplace;
     }
     syncFolderOf(target);
+    lastRun_ = {r.plan.files.size(), r.plan.totalBytes, skippedCount};
 
     if (skippedCount > 0) {
         setDetail(kResultCode, xerFilesSkipped,

@@ -38,6 +38,13 @@ struct ZipPlan {
     std::uint64_t totalBytes = 0;
 };
 
+// What the last run put into the archive it wrote (all zero when it wrote none).
+struct RunSummary {
+    std::size_t entries = 0;
+    std::uint64_t bytes = 0;  // uncompressed
+    std::size_t skipped = 0;
+};
+
 class LibzipEngine : public ZipEngine {
   public:
     void setFilesToProcess(const std::string& value) override;
@@ -71,6 +78,8 @@ class LibzipEngine : public ZipEngine {
     // Tests damage the file here to prove that the check guards the target.
     std::function<void(const std::string& temporaryPath)> afterWrite;
 
+    const RunSummary& lastRun() const { return lastRun_; }
+
     // Whether this libzip can write AES-256 entries.
     static bool aesSupported();
 
@@ -90,6 +99,7 @@ class LibzipEngine : public ZipEngine {
     bool running_ = false;
     std::atomic<bool> abortRequested_{false};
     std::map<std::pair<int, std::int32_t>, std::string> details_;
+    RunSummary lastRun_;
 };
 
 }  // namespace arkstash::archive

@@ -151,6 +151,9 @@ TEST_F(LibzipEngineTest, MissingFileIsWarnedSkippedAndTheRestIsWritten) {
     auto entries = readArchive(target());
     ASSERT_EQ(entries.size(), 2u);
     EXPECT_EQ(entries[1].name, "B.bas");
+    EXPECT_EQ(engine.lastRun().entries, 2u);
+    EXPECT_EQ(engine.lastRun().bytes, 2u);
+    EXPECT_EQ(engine.lastRun().skipped, 1u);
     EXPECT_EQ(engine.GetErrorDescription(kResultCode, xerFilesSkipped),
               "The archive was written and verified, but files were left out: 1 of 3 files "
               "(see the warnings)");
@@ -187,6 +190,7 @@ TEST_F(LibzipEngineTest, NothingToDoLeavesThePreviousArchiveAlone) {
     zipTo(target(), {dir / "p/missing.bas"});
     EXPECT_EQ(log.result, xerNothingToDo);
     EXPECT_EQ(log.completions, 2);
+    EXPECT_EQ(engine.lastRun().entries, 0u);
     EXPECT_EQ(dir.read("out/Backup.zip"), "previous");
     EXPECT_EQ(test::folderNames(dir / "out"), std::vector<std::string>{"Backup.zip"});
 }
