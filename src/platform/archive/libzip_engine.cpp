@@ -340,16 +340,32 @@ void LibzipEngine::warn(const std::string& path, std::int32_t code, const std::s
     raise(events.Warning, path, code);
 }
 
+namespace {
+
+std::string unknownCode(int kind, std::int32_t code) {
+    const char* what = kind == kResultCode    ? "result code"
+                       : kind == kWarningCode ? "warning code"
+                                              : "code";
+    return std::string("Unknown ") + what + " " + std::to_string(code);
+}
+
+Text textFor(int kind, std::int32_t code) {
+    if (kind == kResultCode) return resultText(code);
+    if (kind == kWarningCode) return warningText(code);
+    return {nullptr, nullptr};
+}
+
+}  // namespace
+
+std::string LibzipEngine::describe(int kind, std::int32_t code) {
+    Text t = textFor(kind, code);
+    if (!t.head) return unknownCode(kind, code);
+    return std::string(t.head) + t.tail;
+}
+
 std::string LibzipEngine::GetErrorDescription(int kind, std::int32_t code) {
-    Text t{nullptr, nullptr};
-    if (kind == kResultCode) t = resultText(code);
-    if (kind == kWarningCode) t = warningText(code);
-    if (!t.head) {
-        const char* what = kind == kResultCode    ? "result code"
-                           : kind == kWarningCode ? "warning code"
-                                                  : "code";
-        return std::string("Unknown ") + what + " " + std::to_string(code);
-    }
+    Text t = textFor(kind, code);
+    if (!t.head) return unknownCode(kind, code);
     std::string text = t.head;
     auto it = details_.find({kind, code});
     if (it != details_.end() && !it->second.empty()) text += ": " + it->second;

@@ -67,6 +67,9 @@ class LibzipEngine : public ZipEngine {
     // recent code of that kind, so a user learns which file was skipped and why.
     std::string GetErrorDescription(int kind, std::int32_t code) override;
 
+    // The text for a code without anything of a particular run.
+    static std::string describe(int kind, std::int32_t code);
+
     // Looks at the listed files as a run would, without writing anything and raising no event.
     ZipPlan plan() const;
 

@@ -419,6 +419,11 @@ TEST_F(LibzipEngineTest, EveryCodeHasItsOwnText) {
         texts.insert(t);
     }
     EXPECT_EQ(texts.size(), 13u);
+    // Without a run behind them the texts are the plain ones.
+    EXPECT_EQ(engine.GetErrorDescription(kWarningCode, xwrFileNotFound),
+              LibzipEngine::describe(kWarningCode, xwrFileNotFound));
+    EXPECT_EQ(LibzipEngine::describe(kResultCode, xerVerifyFailed),
+              "The new archive failed its check. Any previous archive is unchanged.");
     EXPECT_EQ(engine.GetErrorDescription(kResultCode, 77), "Unknown result code 77");
     EXPECT_EQ(engine.GetErrorDescription(kWarningCode, 1), "Unknown warning code 1");
     // Result and warning codes are separate tables.
