@@ -38,7 +38,8 @@ void MainWindow::wireEvents() {
     frm.chkPassword.Click = [this] { backup::chkPassword_Click(frm); };
     frm.cmbCompLevel.Click = [this] { backup::cmbCompLevel_Click(frm); };
     frm.txtZipFile.KeyPress = [this](int& key) { backup::txtZipFile_KeyPress(frm, key); };
-    frm.txtMemo.KeyPress = [this](int& key) { backup::txtMemo_KeyPress(frm, key); };
+    // The memo is saved with each keystroke's effect, so it listens after the key went in.
+    frm.txtMemo.KeyTyped = [this](int key) { backup::txtMemo_KeyPress(frm, key); };
     frm.cmdAddDate.Click = [this] { backup::cmdAddDate_Click(frm); };
 }
 

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include "platform/error.h"
+#include "platform/ui/basic_controls.h"
 #include "support/temp_dir.h"
 
 using namespace arkstash;
@@ -108,4 +109,26 @@ TEST(ColumnHelpers, FitLastColumnFillsTheRemainingWidth) {
     EXPECT_EQ(list.columns[1].width, 5000);
     ui::ListView empty("ListView1");
     EXPECT_NO_THROW(FitLastColumn(empty));
+}
+
+TEST(TextBoxTyping, KeyPressSeesTheKeyFirstAndKeyTypedTheResult) {
+    ui::TextBox box;
+    box.MultiLine = true;
+    std::string seenBefore, seenAfter;
+    box.KeyPress = [&](int& k) {
+        seenBefore = box.Text();
+        if (k == '*') k = 0;  // swallowed
+    };
+    box.KeyTyped = [&](int) { seenAfter = box.Text(); };
+    box.typeKey('a');
+    EXPECT_EQ(seenBefore, "");
+    EXPECT_EQ(seenAfter, "a");
+    seenAfter.clear();
+    EXPECT_EQ(box.typeKey('*'), 0);
+    EXPECT_EQ(box.Text(), "a");
+    EXPECT_EQ(seenAfter, "");  // a swallowed key raises nothing after
+    box.typeKey(13);
+    EXPECT_EQ(box.Text(), "a\r\n");
+    box.typeKey(8);  // Backspace takes the whole line break
+    EXPECT_EQ(box.Text(), "a");
 }

@@ -16,6 +16,31 @@ void TextBox::setText(std::string text) {
     if (Change) Change();
 }
 
+int TextBox::typeKey(int keyAscii) {
+    keyAscii = keyPress(keyAscii);
+    if (keyAscii == 0) return 0;
+    if (!Locked) {
+        std::string t = text_;
+        if (keyAscii == 8) {
+            // Drop one whole character, a UTF-8 sequence or a CR LF pair.
+            if (t.size() >= 2 && t.compare(t.size() - 2, 2, "\r\n") == 0) {
+                t.resize(t.size() - 2);
+            } else {
+                while (!t.empty() && (static_cast<unsigned char>(t.back()) & 0xC0) == 0x80)
+                    t.pop_back();
+                if (!t.empty()) t.pop_back();
+            }
+        } else if (keyAscii == 13) {
+            if (MultiLine) t += "\r\n";
+        } else if (keyAscii >= 32 && keyAscii < 127) {
+            t += static_cast<char>(keyAscii);
+        }
+        setText(std::move(t));
+    }
+    if (KeyTyped) KeyTyped(keyAscii);
+    return keyAscii;
+}
+
 void CheckBox::setValue(int v) {
     if (v < 0 || v > 2) throw PlatformError("Invalid property value");
     if (v == value_) return;

@@ -40,6 +40,13 @@ class TextBox : public ControlState {
         if (KeyPress) KeyPress(keyAscii);
         return keyAscii;
     }
+    // Raised after a typed character took effect in the text (not for one KeyPress swallowed).
+    // Handlers that need the text as the user now sees it listen here.
+    std::function<void(int keyAscii)> KeyTyped;
+    // Types one character the way the runtime's text box does when it has no caret position to
+    // honour: KeyPress first, then the character goes in at the end (Backspace takes the last
+    // character, Enter a line break), then KeyTyped. Returns the code that took effect, 0 if none.
+    int typeKey(int keyAscii);
 
   private:
     std::string text_;

@@ -59,22 +59,29 @@ ListItem& ListView::addItem(std::string text, int smallIcon) {
     ListItem item;
     item.text = std::move(text);
     item.smallIcon = smallIcon;
-    items.push_back(std::move(item));
-    if (Sorted) {
-        // A sorted list places a new row where it belongs; hand back that row.
-        ListItem* added = &items.back();
-        std::string key = added->cell(static_cast<std::size_t>(SortKey));
-        ListItem copy = std::move(*added);
-        items.pop_back();
-        auto pos = std::find_if(items.begin(), items.end(), [&](const ListItem& it) {
-            return sortOrder == SortOrder::Ascending
-                       ? key < it.cell(static_cast<std::size_t>(SortKey))
-                       : key > it.cell(static_cast<std::size_t>(SortKey));
-        });
-        auto at = items.insert(pos, std::move(copy));
-        return *at;
+    return addItem(std::move(item));
+}
+
+ListItem& ListView::addItem(ListItem item) {
+    if (!Sorted) {
+        items.push_back(std::move(item));
+        return items.back();
     }
-    return items.back();
+    // A sorted list places a new row after the rows that sort with it or before it. The rows
+    // are in order already, so a binary search finds the place (a scan adds thousands).
+    auto key = static_cast<std::size_t>(SortKey);
+    const std::string& k = item.cell(key);
+    auto pos = sortOrder == SortOrder::Ascending
+                   ? std::upper_bound(
+                         items.begin(), items.end(), k,
+                         [&](const std::string& v, const ListItem& it) { return v < it.cell(key); })
+                   : std::upper_bound(items.begin(), items.end(), k,
+                                      [&](const std::string& v, const ListItem& it) {
+                                          return it.cell(key) < v;
+                                      });
+    auto at = items.insert(pos, std::move(item));
+    if (selected && *selected >= static_cast<std::size_t>(at - items.begin())) ++*selected;
+    return *at;
 }
 
 void ListView::removeItem(std::size_t zeroBasedIndex) {

@@ -55,6 +55,9 @@ class ListView : public ControlState {
     // Rows. Index 1-based as the control counts them; `items` is 0-based.
     std::vector<ListItem> items;
     ListItem& addItem(std::string text, int smallIcon);
+    // Adds a whole row; a sorted list places it by its key cell, which a row given its text
+    // alone would not have yet. Answers the row as placed.
+    ListItem& addItem(ListItem item);
     void clearItems() {
         items.clear();
         selected.reset();
