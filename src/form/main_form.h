@@ -88,6 +88,9 @@ class MainForm {
     // The project file path the settings were last read for (so a scan of another project
     // reads its own folder before it stores anything).
     std::string settingsProjectPath;
+    // False until the backup folder has been read for a project at all (an empty path is a
+    // project that was never saved, not "none").
+    bool settingsProjectRead = false;
     // The side file the memo shown was read from, so it is saved back to its own project.
     std::string memoSideFile;
     // True from the engine's start until its completion has been handled.

@@ -76,9 +76,12 @@ class ProjectLoader {
     ProjectLoader(os::FileSystem& fs, LoaderOptions options);
 
     // Loads the named files (.vbp or .vbg, any mix) into `vbe`, which must be empty. The
-    // first project named is the active one. Throws LoadError when a named file cannot be
-    // loaded; a component file that is missing or unreadable is reported and its component
-    // kept with what is known of it.
+    // first file named gives the active project: itself, or a group's start-up project. The
+    // start-up project is the first group's, else the first project. A file named twice (also
+    // through a group) is loaded once. Throws LoadError, leaving `vbe` empty, when a named file
+    // cannot be loaded; a project of a group or a component file that is missing or unreadable
+    // is reported and left out (the project) or kept with what is known of it (the
+    // component).
     LoadReport load(MemoryVBE& vbe, const std::vector<std::string>& paths);
 
     // Reads the same files again and applies the difference to `vbe`, raising its events:

@@ -73,8 +73,10 @@ std::optional<FileInfo> PosixFileSystem::findFirst(const std::string& path, bool
     if (path.empty()) return std::nullopt;
     if (path.find('\0') != std::string::npos) throw PlatformError("Invalid path");
     auto [dir, pattern] = splitLast(path);
-    if (!hasWildcard(pattern)) return statFile(path, allowHidden);
+    // Wildcards stand only in the last part; anywhere else the path is invalid, whether or not
+    // the last part holds any.
     if (hasWildcard(dir)) throw PlatformError("Invalid path '" + path + "'");
+    if (!hasWildcard(pattern)) return statFile(path, allowHidden);
     DIR* d = ::opendir(dir.c_str());
     if (!d) return std::nullopt;
     std::vector<std::string> names;
@@ -106,7 +108,9 @@ void PosixFileSystem::createFolder(const std::string& path) {
 }
 
 std::string PosixFileSystem::readFile(const std::string& path, std::uint64_t limit) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Not blocking: opening a named pipe for reading would otherwise wait for a writer for
+    // ever. Regular files ignore the flag.
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) fail("Cannot open", path, errno);
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
@@ -141,9 +145,14 @@ std::string PosixFileSystem::readFile(const std::string& path, std::uint64_t lim
 
 void PosixFileSystem::replaceFile(const std::string& path, std::string_view content) {
     std::random_device rd;
-    std::string tmp =
-        path + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(rd() % 1000000);
-    int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    std::string tmp;
+    int fd = -1;
+    // A name another writer took in the meantime is no reason to fail: draw another.
+    for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
+        tmp = path + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(rd() % 1000000);
+        fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST) break;
+    }
     if (fd < 0) fail("Cannot write", path, errno);
     auto cleanup = [&](int err) {
         ::close(fd);

@@ -21,7 +21,9 @@ void RegWrite(Registry& reg, Root root, const std::string& subKey, const std::st
               int kind, const std::variant<long long, std::string>& value);
 
 // The runtime's per-user settings store (GetSetting / SaveSetting), kept under
-// "Software\VB and VBA Program Settings\<app>\<section>" of HKEY_CURRENT_USER.
+// "Software\VB and VBA Program Settings\<app>\<section>" of HKEY_CURRENT_USER. GetSetting answers
+// the default on any failure; SaveSetting throws PlatformError when the value cannot be stored,
+// as the runtime's does, and leaves no key open.
 std::string GetSetting(Registry& reg, const std::string& app, const std::string& section,
                        const std::string& key, const std::string& defaultValue);
 void SaveSetting(Registry& reg, const std::string& app, const std::string& section,

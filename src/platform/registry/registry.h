@@ -39,6 +39,7 @@ struct Value {
     static Value text(const std::string& s) { return {REG_SZ, s + std::string(1, '\0')}; }
     static Value dword(std::uint32_t v);
     static Value binary(std::string bytes) { return {REG_BINARY, std::move(bytes)}; }
+    bool operator==(const Value&) const = default;
 };
 
 using KeyHandle = std::uint64_t;  // 0 is never a valid handle

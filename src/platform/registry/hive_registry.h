@@ -1,0 +1,78 @@
+// The registry kept in .reg files, one per root, in one folder:
+//   user.reg     HKEY_CURRENT_USER, read and written (the window's settings, the loader's options)
+//   classes.reg  HKEY_CLASSES_ROOT, read only (an import of a Windows machine's type libraries)
+// Other roots have no hive: their keys never exist and cannot be created.
+//
+// The desktop app and the command line may run at once and both write user.reg. Each process
+// keeps the values it set since its last flush; a flush takes an exclusive lock on a lock file
+// beside the hive, reads the file again, lays those values over what is on disk, replaces the
+// file atomically and lets go of the lock. So no process loses another's values, and a reader
+// never sees a half-written file. Keys read through a fresh openKey reflect the file as it is
+// then (the file is read again whenever it changed on disk).
+//
+// A hive that does not parse (cut short, binary garbage, wrong header) never stops anything:
+// its values read as missing, the file is renamed aside ("user.reg.damaged-20261205-070956") so
+// nothing in it is lost, and the next flush starts a fresh file. A damaged classes.reg is only
+// ignored: it is the user's import, not ours to move.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/registry/registry.h"
+
+namespace arkstash::registry {
+
+class HiveRegistry : public Registry {
+  public:
+    // Files are read when first needed; a missing file is an empty hive.
+    explicit HiveRegistry(std::string folder);
+    ~HiveRegistry() override;
+    HiveRegistry(const HiveRegistry&) = delete;
+    HiveRegistry& operator=(const HiveRegistry&) = delete;
+
+    std::optional<KeyHandle> openKey(Root root, const std::string& subKey, Access access) override;
+    KeyHandle createKey(Root root, const std::string& subKey) override;
+    std::optional<Value> queryValue(KeyHandle key, const std::string& name) override;
+    void setValue(KeyHandle key, const std::string& name, const Value& value) override;
+    // Writes every value set in this hive since the last flush (as Windows flushes the whole
+    // hive of a key). Throws PlatformError when the file cannot be written; the values stay
+    // pending and go with the next flush.
+    void flushKey(KeyHandle key) override;
+    void closeKey(KeyHandle key) override;
+
+    const std::string& folder() const { return folder_; }
+    // The file backing a root; empty when the root has no hive.
+    std::string hiveFile(Root root) const;
+    std::size_t openHandles() const { return handles_.size(); }
+
+  private:
+    struct Hive;
+    struct Handle {
+        Root root;
+        std::string path;  // full path, root name first, as the caller spelled it
+        Access access;
+    };
+    Hive* hiveFor(Root root);
+    Handle& handle(KeyHandle h);
+
+    std::string folder_;
+    std::map<Root, std::unique_ptr<Hive>> hives_;
+    std::map<KeyHandle, Handle> handles_;
+    KeyHandle next_ = 1;
+};
+
+using EnvironmentLookup = std::function<std::optional<std::string>(const std::string& name)>;
+
+// The folder of the user's hives: $ARKSTASH_HOME when set, else "arkstash" in
+// $XDG_CONFIG_HOME (when set to an absolute path), else in $HOME/.config. Empty variables count
+// as unset. Throws PlatformError when none of them gives a folder.
+std::string hiveFolder(const EnvironmentLookup& getenv);
+
+// The user's registry in that folder.
+std::unique_ptr<HiveRegistry> openUserRegistry(const EnvironmentLookup& getenv);
+
+}  // namespace arkstash::registry
