@@ -9,7 +9,7 @@
 # to a throwaway ARKSTASH_HOME, so the user's own are not touched.
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
-build="${1:-$here/build}"
+build="$(cd "${1:-$here/build}" && pwd)"
 exe="$build/arkstash"
 repeat="${REPEAT:-3}"
 [ -x "$exe" ] || { echo "no arkstash at $exe: build first" >&2; exit 2; }
@@ -97,55 +97,60 @@ if r.returncode != 0:
 print(f"{dt:.3f} {resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss}")
 PY
 }
-# Median time of REPEAT runs of a command (the archive is removed before each); also keeps the
-# largest peak memory seen in $peak.
+# Runs a command REPEAT times (removing its output first each time) and prints the median time
+# and the largest peak memory seen: "seconds peak_kB".
 median() {
   local target="$1"; shift
-  local times=() t m
-  peak=0
+  local times=() peak=0 result t m
   for _ in $(seq "$repeat"); do
     rm -rf "$target"
-    read -r t m < <(measure "$@")
+    result="$(measure "$@")" || exit 1
+    read -r t m <<< "$result"
     times+=("$t")
     [ "$m" -gt "$peak" ] && peak=$m
   done
-  printf '%s\n' "${times[@]}" | sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'
+  printf '%s\n' "${times[@]}" | sort -n | awk -v p="$peak" '{a[NR]=$1} END {print a[int((NR+1)/2)], p}'
 }
 
 cat $(sed "s|^|$proj/|" "$work/files.txt") > /dev/null  # warm the page cache
 
 cd "$proj"
-ark_normal=$(median "$work/out/Bench.zip" "$exe" backup "$proj/Bench.vbp" --dir "$work/out" \
-  --no-date --level normal --no-references --yes)
-ark_peak=$peak
-ark_size=$(stat -c %s "$work/out/Bench.zip")
-verify_time=$(median "$work/none" "$exe" verify "$work/out/Bench.zip")
-zip_time=$(median "$work/zip6.zip" sh -c "zip -q -6 -X '$work/zip6.zip' -@ < '$work/files.txt'")
+# timed NAME TARGET COMMAND...: sets NAME_time and NAME_peak.
+timed() {
+  local name="$1"; shift
+  median "$@" > "$work/median.txt" || exit 1
+  read -r "${name}_time" "${name}_peak" < "$work/median.txt"
+}
+
+timed normal "$work/out/Bench.zip" "$exe" backup "$proj/Bench.vbp" --dir "$work/out" --no-date \
+  --level normal --no-references --yes
+normal_size=$(stat -c %s "$work/out/Bench.zip")
+timed check "$work/none" "$exe" verify "$work/out/Bench.zip"
+timed zip "$work/zip6.zip" sh -c "zip -q -6 -X '$work/zip6.zip' -@ < '$work/files.txt'"
 zip_size=$(stat -c %s "$work/zip6.zip")
-sz_time=$(median "$work/7z.zip" 7zz a -tzip -mx5 -bd -bso0 "$work/7z.zip" "@$work/files.txt")
-sz_size=$(stat -c %s "$work/7z.zip")
-ark_store=$(median "$work/out/Bench.zip" "$exe" backup "$proj/Bench.vbp" --dir "$work/out" \
-  --no-date --level none --no-references --yes)
-store_peak=$peak
+timed sevenzip "$work/7z.zip" 7zz a -tzip -mx5 -bd -bso0 "$work/7z.zip" "@$work/files.txt"
+sevenzip_size=$(stat -c %s "$work/7z.zip")
+timed store "$work/out/Bench.zip" "$exe" backup "$proj/Bench.vbp" --dir "$work/out" --no-date \
+  --level none --no-references --yes
 store_size=$(stat -c %s "$work/out/Bench.zip")
-cp_time=$(median "$work/copy" sh -c "mkdir -p '$work/copy' && cp --parents \$(cat '$work/files.txt') '$work/copy/'")
+timed copy "$work/copy" sh -c "mkdir -p '$work/copy' && cp --parents \$(cat '$work/files.txt') '$work/copy/'"
 
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 pct() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%+.2f %%", (a - b) * 100 / b }'; }
 mb() { awk -v a="$1" 'BEGIN { printf "%.1f MB", a / 1e6 }'; }
 
 echo "Project: $nfiles files, $(mb "$total") ($(nproc) cores; median of $repeat runs)"
-printf '%-34s %8s s  %12s\n' "arkstash backup, Normal" "$ark_normal" "$(mb "$ark_size")"
-printf '%-34s %8s s  %12s\n' "zip -6" "$zip_time" "$(mb "$zip_size")"
-printf '%-34s %8s s  %12s\n' "7zz a -tzip -mx5" "$sz_time" "$(mb "$sz_size")"
-printf '%-34s %8s s  %12s\n' "arkstash backup, No Compression" "$ark_store" "$(mb "$store_size")"
-printf '%-34s %8s s\n' "cp" "$cp_time"
-printf '%-34s %8s s\n' "arkstash verify (the check alone)" "$verify_time"
+printf '%-36s %8s s  %12s\n' "arkstash backup, Normal" "$normal_time" "$(mb "$normal_size")"
+printf '%-36s %8s s  %12s\n' "zip -6" "$zip_time" "$(mb "$zip_size")"
+printf '%-36s %8s s  %12s\n' "7zz a -tzip -mx5" "$sevenzip_time" "$(mb "$sevenzip_size")"
+printf '%-36s %8s s  %12s\n' "arkstash backup, No Compression" "$store_time" "$(mb "$store_size")"
+printf '%-36s %8s s\n' "cp" "$copy_time"
+printf '%-36s %8s s\n' "arkstash verify (the check alone)" "$check_time"
 echo
-echo "time, Normal / zip -6:            $(ratio "$ark_normal" "$zip_time")x   (target <= 1.25)"
-echo "time, Normal / 7zz -mx5:          $(ratio "$ark_normal" "$sz_time")x"
-echo "check share of the Normal run:    $(ratio "$verify_time" "$ark_normal")   (target <= 0.25)"
-echo "size, Normal vs zip -6:           $(pct "$ark_size" "$zip_size")   (target within 2 %)"
-echo "time, No Compression / cp:        $(ratio "$ark_store" "$cp_time")x"
-echo "peak memory, Normal:              $((ark_peak / 1024)) MB   (target < 100 MB)"
+echo "time, Normal / zip -6:            $(ratio "$normal_time" "$zip_time")x   (target <= 1.25)"
+echo "time, Normal / 7zz -mx5:          $(ratio "$normal_time" "$sevenzip_time")x"
+echo "check share of the Normal run:    $(ratio "$check_time" "$normal_time")   (target <= 0.25)"
+echo "size, Normal vs zip -6:           $(pct "$normal_size" "$zip_size")   (target within 2 %)"
+echo "time, No Compression / cp:        $(ratio "$store_time" "$copy_time")x"
+echo "peak memory, Normal:              $((normal_peak / 1024)) MB   (target < 100 MB)"
 echo "peak memory, No Compression:      $((store_peak / 1024)) MB"
