@@ -6,6 +6,8 @@
 #include <istream>
 #include <ostream>
 
+#include "cli/text_out.h"
+
 namespace arkstash::cli {
 
 namespace {
@@ -31,12 +33,13 @@ ConsoleProgress::ConsoleProgress(std::ostream& err, bool terminal, int width)
       width_(width > 0 ? width : (terminal ? terminalWidth() : 80)) {}
 
 void ConsoleProgress::file(const std::string& name, std::int16_t) {
-    if (name == current_) return;
-    current_ = name;
+    std::string safe = TerminalSafe(name);
+    if (safe == current_) return;
+    current_ = safe;
     if (terminal_) {
         draw();
     } else {
-        err_ << "Adding: " << name << "\n";
+        err_ << "Adding: " << current_ << "\n";
     }
 }
 
@@ -82,12 +85,12 @@ int ConsoleDialogs::MsgBox(const ui::MessageBoxRequest& request) {
     shown.push_back(request.prompt);
     if (progress_) progress_->clear();
     if ((request.style & 0xF) != ui::vbYesNo) {
-        if (!quiet) io_.err << "arkstash: " << request.prompt << "\n";
+        io_.err << "arkstash: " << TerminalSafe(request.prompt) << "\n";
         return ui::vbOK;
     }
     if (policy_ == Overwrite::Yes) return ui::vbYes;
     if (policy_ == Overwrite::AskTerminal && io_.inIsTerminal) {
-        io_.err << request.prompt << " [y/N] " << std::flush;
+        io_.err << TerminalSafe(request.prompt) << " [y/N] " << std::flush;
         std::string answer;
         if (std::getline(io_.in, answer) && (answer == "y" || answer == "Y" || answer == "yes"))
             return ui::vbYes;

@@ -46,7 +46,6 @@ class ConsoleDialogs : public ui::Dialogs {
     std::string BrowseForFolder(const std::string&) override { return {}; }
     using Dialogs::MsgBox;
 
-    bool quiet = false;              // records without printing (a dry run's own messages)
     bool questionRefused = false;    // a Yes/No question was answered No
     std::vector<std::string> shown;  // every prompt, in order
 
