@@ -9,6 +9,7 @@
 #include "cli/cli.h"
 #include "cli/session.h"
 #include "cli/text_out.h"
+#include "cli/user_store.h"
 
 namespace arkstash::cli {
 
@@ -134,7 +135,9 @@ void printJson(const form::MainForm& frm, std::ostream& out) {
 }
 
 int runList(const ListOptions& options, Io& io) {
-    Session session;
+    // The scan stores the window's settings as the desktop app's does: one store for both.
+    UserStore store = openUserStore(io);
+    Session session(store.options);
     ide::LoadReport report;
     try {
         report = session.load(options.paths);

@@ -22,10 +22,13 @@ struct Result {
 Result run(std::vector<std::string> args) {
     std::ostringstream out, err;
     std::istringstream in;
+    // Each run keeps its settings in a folder of its own, never the user's.
+    test::TempDir home;
     cli::Io io{
-        out,   err,
-        in,    false,
-        false, [](const std::string&) -> std::optional<std::string> { return std::nullopt; }};
+        out, err, in, false, false, [&home](const std::string& name) -> std::optional<std::string> {
+            if (name == "ARKSTASH_HOME") return home.str();
+            return std::nullopt;
+        }};
     int status = cli::run(args, io);
     return {status, out.str(), err.str()};
 }
@@ -230,3 +233,40 @@ TEST(ListCommandExample, ListsTheExampleGroupAsTheWindowWould) {
 }
 
 }  // namespace
+
+TEST(ListCommandStore, TheScanStoresTheWindowsSettingsInTheUsersHive) {
+    test::TempDir dir, home;
+    std::string vbp = dir.write("P/P.vbp", "Type=Exe\r\nModule=M; M.bas\r\nName=\"P\"\r\n");
+    dir.write("P/M.bas", "Attribute VB_Name = \"M\"\r\nSub Main()\r\nEnd Sub\r\n");
+    std::ostringstream out, err;
+    std::istringstream in;
+    cli::Io io{
+        out, err, in, false, false, [&home](const std::string& name) -> std::optional<std::string> {
+            if (name == "ARKSTASH_HOME") return home.str();
+            return std::nullopt;
+        }};
+    ASSERT_EQ(cli::run({"list", vbp}, io), 0) << err.str();
+    // The same store the desktop app reads: the project's backup folder is kept under its path.
+    std::string hive = home.read("user.reg");
+    ASSERT_FALSE(hive.empty());
+    std::string ascii;
+    for (std::size_t i = 2; i < hive.size(); i += 2) ascii += hive[i];  // UTF-16LE, ASCII here
+    EXPECT_THAT(ascii, HasSubstr("[HKEY_CURRENT_USER\\Software\\Arkstash]"));
+    EXPECT_THAT(ascii, HasSubstr("\"CompFactor\"=\"Normal\""));
+    EXPECT_THAT(ascii, HasSubstr("P.vbp\"="));
+}
+
+TEST(ListCommandStore, WithoutAHomeFolderItWarnsAndStillLists) {
+    test::TempDir dir;
+    std::string vbp = dir.write("P/P.vbp", "Type=Exe\r\nModule=M; M.bas\r\nName=\"P\"\r\n");
+    dir.write("P/M.bas", "Attribute VB_Name = \"M\"\r\nSub Main()\r\nEnd Sub\r\n");
+    std::ostringstream out, err;
+    std::istringstream in;
+    cli::Io io{
+        out,   err,
+        in,    false,
+        false, [](const std::string&) -> std::optional<std::string> { return std::nullopt; }};
+    EXPECT_EQ(cli::run({"list", vbp}, io), 0);
+    EXPECT_THAT(err.str(), HasSubstr("settings are not kept"));
+    EXPECT_THAT(out.str(), HasSubstr("M.bas"));
+}

@@ -1,0 +1,11 @@
+#include "gui/qt_event_loop.h"
+
+#include <QCoreApplication>
+
+namespace arkstash::gui {
+
+void QtEventLoop::DoEvents() {
+    if (QCoreApplication::instance()) QCoreApplication::processEvents();
+}
+
+}  // namespace arkstash::gui

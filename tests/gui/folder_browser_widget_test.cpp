@@ -1,0 +1,116 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QToolButton>
+
+#include "controls/folder_browser.h"
+#include "gui/folder_browser_widget.h"
+
+using namespace arkstash;
+using namespace arkstash::gui;
+using arkstash::controls::FolderBrowser;
+
+namespace {
+
+struct ShownPicker {
+    ui::ScriptedDialogs dialogs;
+    FolderBrowser picker;
+    FolderBrowserWidget widget{picker};
+    int changes = 0;
+
+    explicit ShownPicker(QSize size = QSize(329, 19)) {  // 4935 x 285 twips at 96 dpi
+        picker.setDialogs(&dialogs);
+        picker.Change = [this] { ++changes; };
+        widget.resize(size);
+        widget.catchUpWithSize();
+    }
+
+    void key(QWidget* target, Qt::Key k, Qt::KeyboardModifiers mods, const QString& text = {}) {
+        QKeyEvent press(QEvent::KeyPress, k, mods, text);
+        QApplication::sendEvent(target, &press);
+    }
+};
+
+}  // namespace
+
+TEST(FolderBrowserWidget, PartsSitWhereTheLayoutPutsThem) {
+    ShownPicker shown;
+    // Button flush right and as tall as the control; text box one pixel in, three before it.
+    EXPECT_EQ(shown.widget.button()->geometry(), QRect(311, 0, 18, 19));
+    EXPECT_EQ(shown.widget.textBox()->geometry(), QRect(1, 1, 308, 19));
+    // The light separator just left of the button; the window background elsewhere.
+    const QImage& img = shown.widget.surface().image();
+    QColor light = shown.widget.surface().resolve(0x80000016);
+    QColor window = shown.widget.surface().resolve(0x80000005);
+    for (int y = 0; y < 19; ++y) EXPECT_EQ(img.pixelColor(310, y), light) << y;
+    EXPECT_EQ(img.pixelColor(309, 5), window);
+    EXPECT_EQ(img.pixelColor(0, 0), window);
+
+    shown.widget.resize(200, 19);
+    shown.widget.catchUpWithSize();
+    EXPECT_EQ(shown.widget.button()->geometry().left(), 182);
+    EXPECT_EQ(shown.widget.surface().image().pixelColor(181, 3), light);
+    EXPECT_EQ(shown.widget.surface().image().pixelColor(180, 3), window);
+}
+
+TEST(FolderBrowserWidget, NarrowControlHidesTheTextBox) {
+    ShownPicker shown(QSize(15, 19));
+    EXPECT_EQ(shown.picker.txtFolder.Width, 0);
+    EXPECT_FALSE(shown.widget.textBox()->isVisibleTo(&shown.widget));
+}
+
+TEST(FolderBrowserWidget, TypingRaisesChangeAndKeepsTheCaret) {
+    ShownPicker shown;
+    QLineEdit* edit = shown.widget.textBox();
+    shown.key(edit, Qt::Key_A, Qt::NoModifier, "a");
+    shown.key(edit, Qt::Key_B, Qt::NoModifier, "b");
+    EXPECT_EQ(shown.picker.Text(), "ab");
+    EXPECT_EQ(edit->text(), "ab");
+    EXPECT_EQ(edit->cursorPosition(), 2);
+    EXPECT_EQ(shown.picker.SelStart(), 2);
+    EXPECT_EQ(shown.changes, 2);
+}
+
+TEST(FolderBrowserWidget, LockedTextCannotBeTypedButCanBeChosen) {
+    ShownPicker shown;
+    shown.picker.setLocked(true);
+    QLineEdit* edit = shown.widget.textBox();
+    EXPECT_TRUE(edit->isReadOnly());
+    shown.key(edit, Qt::Key_A, Qt::NoModifier, "a");
+    EXPECT_EQ(shown.picker.Text(), "");
+    shown.dialogs.nextFolders.push_back("/srv/chosen");
+    shown.widget.button()->click();
+    EXPECT_EQ(edit->text(), "/srv/chosen");
+    EXPECT_EQ(shown.changes, 1);
+    EXPECT_EQ(shown.dialogs.folderRequests, std::vector<std::string>{"Select a folder"});
+}
+
+TEST(FolderBrowserWidget, AltDownBrowsesFromTheTextBoxAndTheButton) {
+    ShownPicker shown;
+    shown.key(shown.widget.textBox(), Qt::Key_Down, Qt::NoModifier);
+    shown.key(shown.widget.textBox(), Qt::Key_Down, Qt::AltModifier | Qt::ControlModifier);
+    EXPECT_TRUE(shown.dialogs.folderRequests.empty());
+    shown.dialogs.nextFolders.push_back("/one");
+    shown.key(shown.widget.textBox(), Qt::Key_Down, Qt::AltModifier);
+    EXPECT_EQ(shown.picker.Text(), "/one");
+    shown.dialogs.nextFolders.push_back("/two");
+    shown.key(shown.widget.button(), Qt::Key_Down, Qt::AltModifier);
+    EXPECT_EQ(shown.widget.textBox()->text(), "/two");
+    EXPECT_EQ(shown.dialogs.folderRequests.size(), 2u);
+}
+
+TEST(FolderBrowserWidget, ShowingCopiesTheToolTipAndStateChangesShow) {
+    ShownPicker shown;
+    shown.picker.ToolTipText = "Backup folder";
+    shown.widget.show();
+    EXPECT_EQ(shown.widget.textBox()->toolTip(), "Backup folder");
+    shown.picker.setText("/from/code");
+    EXPECT_EQ(shown.widget.textBox()->text(), "/from/code");
+    shown.picker.setEnabled(false);
+    EXPECT_FALSE(shown.widget.textBox()->isEnabled());
+    shown.picker.setBackColor(0x0000FF);
+    EXPECT_EQ(shown.widget.textBox()->palette().color(QPalette::Base), QColor(255, 0, 0));
+    shown.widget.hide();
+}

@@ -1,0 +1,135 @@
+#include "gui/image_surface.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QBuffer>
+#include <QPainter>
+#include <set>
+
+#include "gui/system_colours.h"
+#include "platform/error.h"
+
+using namespace arkstash;
+using namespace arkstash::gui;
+
+namespace {
+
+constexpr TwipsPerPixel k96Dpi{15, 15};
+
+QRgb rgb(ui::Colour c) {
+    return qRgb(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
+}
+
+ImageSurface twipsSurface(int w, int h) {
+    ImageSurface s(SurfaceUnits::Twips, k96Dpi);
+    s.setOuterPixelSize(QSize(w, h));
+    s.setBackColor(0xFFFFFF);
+    return s;
+}
+
+}  // namespace
+
+TEST(ImageSurface, SizesAreInTwipsAndTheBorderTakesTwoPixels) {
+    ImageSurface s = twipsSurface(100, 20);
+    EXPECT_DOUBLE_EQ(s.Width(), 1500);
+    EXPECT_DOUBLE_EQ(s.ScaleHeight(), 300);
+    s.setBorderStyle(1);
+    EXPECT_DOUBLE_EQ(s.Width(), 1500);
+    EXPECT_DOUBLE_EQ(s.ScaleWidth(), 96 * 15);
+    EXPECT_EQ(s.image().size(), QSize(96, 16));
+    s.setHeight(600);
+    EXPECT_EQ(s.outerPixelSize(), QSize(100, 40));
+    EXPECT_EQ(s.image().height(), 36);
+    EXPECT_THROW(s.setBorderStyle(3), PlatformError);
+}
+
+TEST(ImageSurface, NotXorPenInvertsAgainstThePen) {
+    ImageSurface s = twipsSurface(10, 10);
+    s.setDrawMode(13);
+    s.FillBox(0, 0, 75, 150, 0x123456);  // left half: the pen colour copied
+    s.setDrawMode(10);
+    s.FillBox(0, 0, 150, 150, 0x123456);
+    // Where the pen lay: NOT (pen XOR pen) = white. Where white lay: NOT (pen XOR white) = pen.
+    EXPECT_EQ(s.image().pixel(2, 5), qRgb(255, 255, 255));
+    EXPECT_EQ(s.image().pixel(7, 5), rgb(0x123456));
+    // Against another colour: NOT (pen XOR existing).
+    s.setDrawMode(13);
+    s.PSet(0, 0, 0x00FF00);
+    s.setDrawMode(10);
+    s.PSet(0, 0, 0x0F0F0F);
+    EXPECT_EQ(s.image().pixel(0, 0), rgb(~(0x00FF00u ^ 0x0F0F0Fu) & 0xFFFFFF));
+}
+
+TEST(ImageSurface, BoxesCoverWholePixelsAndAtLeastOne) {
+    ImageSurface s = twipsSurface(20, 4);
+    s.FillBox(15 * 5, 0, 15 * 5, 60, 0x0000FF);  // zero width: still one pixel column
+    for (int x = 0; x < 20; ++x)
+        EXPECT_EQ(s.image().pixel(x, 2), x == 5 ? rgb(0x0000FF) : qRgb(255, 255, 255)) << x;
+    s.Cls();
+    s.FillBox(15 * 12, 60, 15 * 8, 0, 0x00FF00);  // corners in either order; end excluded
+    for (int x = 0; x < 20; ++x)
+        EXPECT_EQ(s.image().pixel(x, 0) == rgb(0x00FF00), x >= 8 && x < 12) << x;
+    s.FillBox(-500, -500, 99999, 99999, 0x00FF00);  // clipped, no failure
+    EXPECT_EQ(s.image().pixel(19, 3), rgb(0x00FF00));
+}
+
+TEST(ImageSurface, LinesIncludeBothEnds) {
+    ImageSurface s(SurfaceUnits::Pixels, k96Dpi);
+    s.setOuterPixelSize(QSize(10, 10));
+    s.setBackColor(0xFFFFFF);
+    s.Line(2, 3, 6, 3, 0);
+    for (int x = 0; x < 10; ++x)
+        EXPECT_EQ(s.image().pixel(x, 3) == qRgb(0, 0, 0), x >= 2 && x <= 6);
+    s.Line(9, 9, 9, -50, 0xFF);  // off the top: clipped
+    EXPECT_EQ(s.image().pixel(9, 0), rgb(0xFF));
+    EXPECT_EQ(s.image().pixel(9, 9), rgb(0xFF));
+}
+
+TEST(ImageSurface, SystemColoursComeFromThePalette) {
+    QPalette pal;
+    pal.setColor(QPalette::Midlight, QColor(1, 2, 3));
+    pal.setColor(QPalette::Dark, QColor(4, 5, 6));
+    pal.setColor(QPalette::Light, QColor(7, 8, 9));
+    pal.setColor(QPalette::Base, QColor(10, 11, 12));
+    EXPECT_EQ(toQColor(0x80000016, pal), QColor(1, 2, 3));
+    EXPECT_EQ(toQColor(0x80000010, pal), QColor(4, 5, 6));
+    EXPECT_EQ(toQColor(0x80000014, pal), QColor(7, 8, 9));
+    EXPECT_EQ(toQColor(0x80000005, pal), QColor(10, 11, 12));
+    EXPECT_EQ(toQColor(0x800000, pal), QColor(0, 0, 0x80));  // &HBBGGRR: blue in the high byte
+    EXPECT_THROW(toQColor(0x80000030, pal), PlatformError);
+    EXPECT_THROW(toQColor(0x1000000, pal), PlatformError);
+}
+
+TEST(ImageSurface, TextHasOnlyTheForegroundColour) {
+    ImageSurface s = twipsSurface(200, 30);
+    s.setFont(controls::tahoma825());
+    s.setForeColor(0x800000);
+    s.Print(0, 0, "Hamburgefonstiv 0123456789%");
+    std::set<QRgb> colours;
+    for (int y = 0; y < s.image().height(); ++y)
+        for (int x = 0; x < s.image().width(); ++x) colours.insert(s.image().pixel(x, y));
+    EXPECT_EQ(colours, (std::set<QRgb>{qRgb(255, 255, 255), rgb(0x800000)}));
+    EXPECT_GT(s.TextWidth("MMMM"), s.TextWidth("M"));
+    EXPECT_GT(s.TextHeight(""), 0);  // an empty text still has the font's height
+    EXPECT_EQ(static_cast<long>(s.TextWidth("abc")) % 15, 0);  // whole pixels in twips
+}
+
+TEST(ImageSurface, PictureShowsUnderDrawingsAndSurvivesCls) {
+    QImage red(4, 4, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    red.save(&buffer, "PNG");
+    ImageSurface s(SurfaceUnits::Pixels, k96Dpi);
+    s.setOuterPixelSize(QSize(8, 8));
+    s.setBackColor(0xFFFFFF);
+    s.setPicture(controls::StdPicture{std::string(bytes.constData(), bytes.size())});
+    s.PSet(1, 1, 0x00FF00);
+    s.Cls();
+    EXPECT_EQ(s.image().pixel(1, 1), qRgb(255, 0, 0));
+    EXPECT_EQ(s.image().pixel(6, 6), qRgb(255, 255, 255));
+    EXPECT_THROW(s.setPicture(controls::StdPicture{"not an image"}), PlatformError);
+    EXPECT_FALSE(s.Image().empty());
+}
