@@ -23,6 +23,13 @@ void giveWindowBack(form::MainForm& frm) {
     frm.backupRunning = false;
 }
 
+// Each redraw of a progress bar lets the window's pending messages run once. A bar that has the
+// window's loop does that itself; for one that has none (no view attached) the run does it, so
+// a headless window sees the same points of re-entry.
+void letMessagesRun(form::MainForm& frm, const controls::vbwProgressBar& bar) {
+    if (!bar.eventLoop()) attempt([&] { frm.platform.loop.DoEvents(); });
+}
+
 void wireEvents(form::MainForm& frm, archive::ZipEngine& engine) {
     form::MainForm* f = &frm;
     engine.events.ZipPreprocessingFile = [f](std::string& name) {
@@ -132,13 +139,12 @@ void ZipEngine_FileStatus(form::MainForm& frm, const std::string& fileName,
                           std::int16_t filePercent) {
     attempt([&] { frm.lblStatus.setCaption("Adding: " + fileName); });
     attempt([&] { frm.vbwProgressBar1.setValue(filePercent); });
-    // A redraw of the bar lets the window's pending messages run.
-    attempt([&] { frm.platform.loop.DoEvents(); });
+    letMessagesRun(frm, frm.vbwProgressBar1);
 }
 
 void ZipEngine_GlobalStatus(form::MainForm& frm, std::int16_t globalPercent) {
     attempt([&] { frm.vbwProgressBar2.setValue(globalPercent); });
-    attempt([&] { frm.platform.loop.DoEvents(); });
+    letMessagesRun(frm, frm.vbwProgressBar2);
 }
 
 void ZipEngine_Warning(form::MainForm& frm, const std::string&, std::int32_t warningCode) {

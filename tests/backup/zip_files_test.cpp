@@ -355,6 +355,16 @@ TEST_F(ZipFilesTest, StatusTextsAndProgressValuesFollowTheEngineInOrder) {
     EXPECT_EQ(frm.vbwProgressBar2.Value(), 100);
 }
 
+TEST_F(ZipFilesTest, ABarWithTheWindowsLoopRunsItOncePerRedrawAndTheRunAddsNone) {
+    row(file("A.bas", test::sourceText(500)));
+    ui::HeadlessEventLoop barLoop;
+    frm.vbwProgressBar1.setEventLoop(&barLoop);
+    frm.vbwProgressBar2.setEventLoop(&barLoop);
+    ZipFiles(frm);
+    EXPECT_GT(barLoop.runs, 2);
+    EXPECT_EQ(loop.runs, 0);
+}
+
 TEST_F(ZipFilesTest, ABackupCommandDuringARunIsIgnored) {
     auto a = file("A.bas", test::sourceText(2000));
     row(a);
