@@ -15,11 +15,10 @@
 #include "cli/password_input.h"
 #include "cli/session.h"
 #include "cli/text_out.h"
+#include "cli/user_store.h"
 #include "platform/archive/libzip_engine.h"
 #include "platform/error.h"
-#include "platform/registry/hive_registry.h"
 #include "shell/main_window.h"
-#include "shell/settings.h"
 
 namespace arkstash::cli {
 
@@ -171,13 +170,9 @@ int runBackup(const BackupOptions& o, Io& io) {
         return kExitUsage;
     }
 
-    std::unique_ptr<registry::HiveRegistry> settings;
-    try {
-        settings = registry::openUserRegistry(io.getenv);
-    } catch (const std::exception& e) {
-        io.err << "arkstash: cannot find the settings folder: " << e.what() << "\n";
-        return kExitUsage;
-    }
+    // The same store as the desktop app: the scan keeps the window's settings there as usual;
+    // the options of this run are laid over them afterwards and never stored.
+    UserStore store = openUserStore(io);
 
     ConsoleProgress progress(io.err, io.errIsTerminal);
     ConsoleDialogs dialogs(io, &progress,
@@ -185,21 +180,25 @@ int runBackup(const BackupOptions& o, Io& io) {
                                              : ConsoleDialogs::Overwrite::AskTerminal);
     ConsoleEngine engine(progress, o.dryRun, io.out);
 
-    SessionOptions options;
-    options.loader = shell::LoaderOptionsFromSettings(*settings);
-    options.loader.classes = settings.get();
-    options.settings = settings.get();
+    SessionOptions options = store.options;
     options.dialogs = &dialogs;
     Session session(options);
     session.platform().engine = &engine;
     try {
         for (const auto& issue : session.load({o.project}).issues)
-            io.err << "arkstash: warning: " << issue.file << ": " << issue.message << "\n";
+            io.err << "arkstash: warning: " << TerminalSafe(issue.file) << ": "
+                   << TerminalSafe(issue.message) << "\n";
     } catch (const std::exception& e) {
-        io.err << "arkstash: cannot load " << o.project << ": " << e.what() << "\n";
+        io.err << "arkstash: cannot load " << TerminalSafe(o.project) << ": "
+               << TerminalSafe(e.what()) << "\n";
         return kExitUsage;
     }
-    session.open();
+    try {
+        session.open();
+    } catch (const std::exception& e) {
+        io.err << "arkstash: " << TerminalSafe(e.what()) << "\n";
+        return kExitUsage;
+    }
 
     // The Backup command: the settings are read again, then this run's options laid over them.
     form::MainForm& frm = session.form();
@@ -230,7 +229,7 @@ int runBackup(const BackupOptions& o, Io& io) {
     const std::string target = engine.ZipFilename();
     if (!engine.started) {
         if (dialogs.questionRefused)
-            io.err << "arkstash: " << target
+            io.err << "arkstash: " << TerminalSafe(target)
                    << " exists; give --yes to replace it (the old archive is kept)\n";
         return kExitNoArchive;
     }
