@@ -82,15 +82,15 @@ void ZipFiles(form::MainForm& frm) {
     const std::string dir = frm.txtBackupDir.Text();
     const std::string name = frm.txtZipFile.Text();
     if (dir.empty()) {
-        dialogs.MsgBox("Select a backup directory", ui::vbExclamation);
+        attempt([&] { dialogs.MsgBox("Select a backup directory", ui::vbExclamation); });
         return;
     }
     if (name.empty()) {
-        dialogs.MsgBox("Select a ZIPfile", ui::vbExclamation);
+        attempt([&] { dialogs.MsgBox("Select a ZIPfile", ui::vbExclamation); });
         return;
     }
     if (name.find_first_of(kForbiddenCharacters) != std::string::npos) {
-        dialogs.MsgBox(kForbiddenCharactersMessage);
+        attempt([&] { dialogs.MsgBox(kForbiddenCharactersMessage); });
         attempt([&] { frm.SSActiveTabs1.select(form::tabs::kProperties); });
         frm.txtZipFile.SetFocus();
         return;
@@ -105,9 +105,12 @@ void ZipFiles(form::MainForm& frm) {
     // The engine replaces an existing archive only once the new one has passed its check, so
     // "Yes" no longer deletes anything here: a failed run keeps the old archive.
     if (form::FileExists(frm.platform.fs, engine->ZipFilename()) == "True") {
-        int answer =
-            dialogs.MsgBox("Backup file exists, overwrite?",
-                           ui::vbYesNo | ui::vbQuestion | ui::vbDefaultButton2, "Project file");
+        int answer = ui::vbNo;  // a question that cannot be asked is not a Yes
+        attempt([&] {
+            answer =
+                dialogs.MsgBox("Backup file exists, overwrite?",
+                               ui::vbYesNo | ui::vbQuestion | ui::vbDefaultButton2, "Project file");
+        });
         if (answer != ui::vbYes) return;
     }
 
