@@ -39,6 +39,9 @@ struct ZipEvents {
     std::function<void(std::int16_t globalPercent)> GlobalStatus;
     std::function<void(const std::string& fileName, std::int32_t warningCode)> Warning;
     std::function<void(std::int32_t resultCode)> ProcessCompleted;
+    // Share of the written archive read back and checked, in per cent, before it replaces the
+    // target (an addition of this engine; the window does not follow it).
+    std::function<void(std::int16_t checkedPercent)> VerifyStatus;
 };
 
 class ZipEngine {

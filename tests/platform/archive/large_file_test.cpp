@@ -1,0 +1,85 @@
+// A file past the 4 GiB limit of the original ZIP format: it needs ZIP64 records, and the engine
+// must stream it rather than hold it in memory.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <fstream>
+
+#include "platform/archive/archive_check.h"
+#include "platform/archive/archive_test_support.h"
+#include "platform/archive/libzip_engine.h"
+#include "support/temp_dir.h"
+
+namespace arkstash::archive {
+namespace {
+
+// Kilobytes of a /proc/self/status field.
+long statusKb(const std::string& field) {
+    std::ifstream f("/proc/self/status");
+    std::string line;
+    while (std::getline(f, line))
+        if (line.rfind(field + ":", 0) == 0) return std::stol(line.substr(field.size() + 1));
+    return -1;
+}
+
+TEST(LargeFileTest, AFileOverFourGibibytesIsStreamedIntoAZip64Archive) {
+    test::TempDir dir;
+    const std::uint64_t size = (4ULL << 30) + 12345;
+    std::string big = dir / "p/Huge.res";
+    std::filesystem::create_directories(dir / "p");
+    {
+        std::ofstream f(big, std::ios::binary);
+        f << "head";
+    }
+    // Sparse: the disk holds almost nothing, yet every byte is read through the engine.
+    ASSERT_EQ(::truncate(big.c_str(), static_cast<off_t>(size)), 0);
+    {
+        std::fstream f(big, std::ios::in | std::ios::out | std::ios::binary);
+        f.seekp(static_cast<std::streamoff>(size - 4));
+        f << "tail";
+    }
+    std::string small = dir.write("p/Small.bas", "Attribute VB_Name = \"Small\"\r\n");
+
+    LibzipEngine engine;
+    // Deflate turns the zeros into a few megabytes, so the test does not write gigabytes.
+    engine.setCompressionLevel(1);
+    engine.AddFilesToProcess(big);
+    engine.AddFilesToProcess(small);
+    std::string archive = dir / "out/Big.zip";
+    std::filesystem::create_directories(dir / "out");
+    engine.setZipFilename(archive);
+    std::int32_t result = -1;
+    int bigEvents = 0;
+    engine.events.ProcessCompleted = [&](std::int32_t code) { result = code; };
+    engine.events.FileStatus = [&](const std::string& name, std::int16_t) {
+        if (name == big) ++bigEvents;
+    };
+
+    long rssBefore = statusKb("VmRSS");
+    engine.Zip();
+    long peak = statusKb("VmHWM");
+    ASSERT_EQ(result, xerSuccess);
+    EXPECT_EQ(bigEvents, 101);
+    // Memory must not follow the file's size: far below 4 GiB, and below any whole-file buffer.
+    EXPECT_LT(peak - rssBefore, 64 * 1024) << "peak " << peak << " kB, before " << rssBefore;
+
+    int err = 0;
+    zip_t* za = zip_open(archive.c_str(), ZIP_RDONLY | ZIP_CHECKCONS, &err);
+    ASSERT_NE(za, nullptr);
+    zip_stat_t st;
+    ASSERT_EQ(zip_stat_index(za, 0, 0, &st), 0);
+    EXPECT_STREQ(st.name, "Huge.res");
+    EXPECT_EQ(st.size, size);
+    zip_stat_index(za, 1, 0, &st);
+    EXPECT_STREQ(st.name, "Small.bas");
+    zip_discard(za);
+    // The engine read every entry back, so the CRC over all 4 GiB (the tail included) held.
+
+    // A ZIP64 end-of-central-directory record is present.
+    std::ifstream raw(archive, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(raw)), {});
+    EXPECT_NE(bytes.find(std::string("PK\x06\x06", 4)), std::string::npos);
+}
+
+}  // namespace
+}  // namespace arkstash::archive
