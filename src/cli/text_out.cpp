@@ -122,9 +122,9 @@ std::string JsonString(std::string_view text) {
             out += "\\ufffd";
         } else if (cp < 0x20 || cp == 0x7F || cp == 0x2028 || cp == 0x2029) {
             // The last two are valid JSON but end a line in JavaScript.
-            char buf[8];
-            std::snprintf(buf, sizeof buf, "\\u%04x", static_cast<unsigned>(cp));
-            out += buf;
+            static const char hex[] = "0123456789abcdef";
+            out += "\\u";
+            for (int shift = 12; shift >= 0; shift -= 4) out += hex[(cp >> shift) & 0xF];
         } else {
             appendUtf8(out, cp);
         }

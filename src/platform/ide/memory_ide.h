@@ -185,7 +185,7 @@ class MemoryProject final : public VBProject, public Failable {
 
 class MemoryProjects final : public VBProjects, public Failable {
   public:
-    explicit MemoryProjects(MemoryVBE& vbe) : vbe_(vbe) {}
+    explicit MemoryProjects(MemoryVBE&) {}
     long Count() override;
     VBProject& Item(long index) override;
     VBProject& StartProject() override;
@@ -194,7 +194,6 @@ class MemoryProjects final : public VBProjects, public Failable {
 
   private:
     friend class MemoryVBE;
-    MemoryVBE& vbe_;
     std::vector<std::unique_ptr<MemoryProject>> items_;
     MemoryProject* start_ = nullptr;
     std::string fileName_;
