@@ -1,4 +1,5 @@
 #include "cli/text_out.h"
+#include "platform/os/text_codec.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -6,6 +7,8 @@
 namespace arkstash::cli {
 
 namespace {
+
+using os::appendUtf8;
 
 constexpr char32_t kInvalid = 0xFFFFFFFF;
 
@@ -59,24 +62,6 @@ char32_t next(std::string_view s, std::size_t& i) {
 
 bool isControl(char32_t cp) {
     return cp < 0x20 || (cp >= 0x7F && cp < 0xA0);
-}
-
-void appendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
 }
 
 bool inRanges(char32_t cp, const char32_t (*ranges)[2], std::size_t n) {

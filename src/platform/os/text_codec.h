@@ -9,6 +9,9 @@ namespace arkstash::os {
 
 bool isValidUtf8(std::string_view bytes);
 
+// Appends one code point (at most U+10FFFF) as UTF-8.
+void appendUtf8(std::string& out, char32_t codePoint);
+
 // Valid UTF-8 as it is; anything else decoded from the Windows code page ("1252", "936", ...),
 // with bytes the code page does not define turned into U+FFFD. Throws PlatformError when the
 // code page is unknown.
