@@ -52,6 +52,11 @@ void MainWindow::Load() {
     ReadSettings(frm);
 }
 
+void MainWindow::setEnvironment(ide::VBE* vbe) {
+    frm.VBInstance = vbe;
+    if (vbe) ReadSettings(frm);
+}
+
 void MainWindow::Backup() {
     if (backup::BackupRunning(frm)) return;
     ReadSettings(frm);

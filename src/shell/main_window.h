@@ -17,8 +17,10 @@ class MainWindow {
 
     // The load sequence: tool pictures, the compression list, the settings.
     void Load();
-    // Hands the window the environment (and, later, the add-in connection).
-    void setEnvironment(ide::VBE* vbe) { frm.VBInstance = vbe; }
+    // Hands the window the environment (and, later, the add-in connection). The settings are
+    // read again at once: before the hand-over the project's own backup folder could not be
+    // known, and the scan that follows would store the folder shown.
+    void setEnvironment(ide::VBE* vbe);
     // The add-in connection's event holder, pointed at the active project by each scan.
     void setEventHolder(projectview::EventHolder* holder) { events_ = holder; }
 

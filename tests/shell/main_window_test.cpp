@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/ide/memory_ide.h"
 #include "platform/registry/memory_registry.h"
+#include "platform/registry/reg_helpers.h"
 
 using namespace arkstash;
 
@@ -36,4 +38,17 @@ TEST(MainWindowControls, TheFolderPickerOpensTheWindowsFolderChooser) {
     EXPECT_EQ(changes, 1);
     ASSERT_EQ(f.dialogs.folderRequests.size(), 1u);
     EXPECT_EQ(f.dialogs.folderRequests[0], "Select a folder");
+}
+
+TEST(MainWindowSettings, HandingOverTheEnvironmentShowsTheProjectsStoredFolder) {
+    Fixture f;
+    ide::MemoryVBE vbe;
+    vbe.addProject({.Name = "Sales", .FileName = "/nowhere/Sales/Sales.vbp"});
+    registry::RegWrite(f.reg, registry::Root::CurrentUser, registry::kSettingsKey,
+                       "/nowhere/Sales/Sales.vbp", registry::REG_SZ,
+                       std::string("/srv/backups/sales"));
+    f.window.Load();  // loaded before it knows the environment: no project folder yet
+    EXPECT_EQ(f.window.frm.txtBackupDir.Text(), "");
+    f.window.setEnvironment(&vbe);
+    EXPECT_EQ(f.window.frm.txtBackupDir.Text(), "/srv/backups/sales");
 }
