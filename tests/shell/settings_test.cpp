@@ -140,9 +140,9 @@ TEST_F(SettingsTest, ANeverSavedProjectUsesTheUnnamedValueAndDerivesNoFolder) {
 TEST_F(SettingsTest, WithoutTheEnvironmentTheFolderIsNeitherReadNorStored) {
     project("Sales", "Sales");
     store(tmp / "Sales/Sales.vbp", Value::text("stored"));
-    frm.txtBackupDir.setText("shown");
+    frm.txtBackupDir.setText(tmp / "shown");
     shell::ReadSettings(frm);
-    EXPECT_EQ(frm.txtBackupDir.Text(), "shown");
+    EXPECT_EQ(frm.txtBackupDir.Text(), tmp / "shown");
     EXPECT_FALSE(frm.settingsProjectRead);
     EXPECT_EQ(frm.cmbCompLevel.Text(), "Normal");
 
