@@ -5,6 +5,7 @@
 #include "platform/ide/memory_ide.h"
 #include "platform/registry/memory_registry.h"
 #include "platform/registry/reg_helpers.h"
+#include "support/headless_window.h"
 #include "support/temp_dir.h"
 
 using namespace arkstash;
@@ -14,17 +15,13 @@ namespace {
 
 const char* const kForbiddenMessage = "Characters \\/:*?\"<>| are not allowed in filename";
 
-class BackupTargetTest : public ::testing::Test {
+class BackupTargetTest : public ::testing::Test, protected test::HeadlessWindow {
   protected:
+    BackupTargetTest() {
+        clock.time =
+            os::DateTime{.year = 2026, .month = 12, .day = 5, .hour = 7, .minute = 9, .second = 56};
+    }
     test::TempDir tmp;
-    os::PosixFileSystem fs;
-    os::FixedClock clock{
-        os::DateTime{.year = 2026, .month = 12, .day = 5, .hour = 7, .minute = 9, .second = 56}};
-    registry::MemoryRegistry reg;
-    ui::ScriptedDialogs dialogs;
-    ui::HeadlessEventLoop loop;
-    form::Platform platform{fs, clock, reg, dialogs, loop};
-    form::MainForm frm{platform};
     ide::MemoryVBE vbe;
 
     void withProject(const std::string& fileName) {

@@ -16,6 +16,7 @@
 #include "platform/registry/memory_registry.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/runtime.h"
+#include "support/headless_window.h"
 #include "support/temp_dir.h"
 
 using namespace arkstash;
@@ -24,7 +25,7 @@ namespace {
 
 // A window showing the project "SalesApp" whose file is <dir>/Sales.vbp, with the side-file
 // routines wired the way the shell wires them.
-struct Window {
+struct Window : test::HeadlessWindow {
     explicit Window(const test::TempDir& dir) {
         project = &vbe.addProject({.Name = "SalesApp", .FileName = dir / "Sales.vbp"});
         dir.write("Sales.vbp", "Type=Exe\r\n");
@@ -35,13 +36,6 @@ struct Window {
         frm.routines.SaveMemo = [this](const std::string& p) { backup::SaveMemo(frm, p); };
     }
 
-    os::PosixFileSystem fs;
-    os::FixedClock clock{os::DateTime{}};
-    registry::MemoryRegistry reg;
-    ui::ScriptedDialogs dialogs;
-    ui::HeadlessEventLoop loop;
-    form::Platform platform{fs, clock, reg, dialogs, loop};
-    form::MainForm frm{platform};
     ide::MemoryVBE vbe;
     ide::MemoryProject* project = nullptr;
 

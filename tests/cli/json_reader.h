@@ -2,6 +2,8 @@
 // JSON (RFC 8259), including raw control characters or ill-formed UTF-8 in strings, throws.
 #pragma once
 
+#include "platform/os/text_codec.h"
+
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -187,23 +189,7 @@ class JsonReader {
         return v;
     }
 
-    static void put(std::string& out, std::uint32_t cp) {
-        if (cp < 0x80) {
-            out += static_cast<char>(cp);
-        } else if (cp < 0x800) {
-            out += static_cast<char>(0xC0 | (cp >> 6));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else if (cp < 0x10000) {
-            out += static_cast<char>(0xE0 | (cp >> 12));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (cp >> 18));
-            out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        }
-    }
+    static void put(std::string& out, std::uint32_t cp) { os::appendUtf8(out, cp); }
 
     // Checks one raw UTF-8 sequence at i_ by the table of well-formed byte sequences.
     void rawUtf8(std::string& out) {

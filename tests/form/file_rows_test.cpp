@@ -9,21 +9,14 @@
 #include "platform/registry/memory_registry.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/runtime.h"
+#include "support/headless_window.h"
 #include "support/temp_dir.h"
 
 using namespace arkstash;
 
 namespace {
 
-struct Window {
-    os::PosixFileSystem fs;
-    os::FixedClock clock{os::DateTime{}};
-    registry::MemoryRegistry reg;
-    ui::ScriptedDialogs dialogs;
-    ui::HeadlessEventLoop loop;
-    form::Platform platform{fs, clock, reg, dialogs, loop};
-    form::MainForm frm{platform};
-};
+struct Window : test::HeadlessWindow {};
 
 }  // namespace
 

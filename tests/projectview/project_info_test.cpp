@@ -13,6 +13,7 @@
 #include "platform/registry/memory_registry.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/runtime.h"
+#include "support/headless_window.h"
 #include "support/temp_dir.h"
 
 using namespace arkstash;
@@ -21,8 +22,10 @@ namespace {
 
 // A window wired the way the shell wires it, with a small stand-in for the scan: it replaces the
 // list's rows by the active project's file row, notes the scanned name and shows the project.
-struct Window {
+struct Window : test::HeadlessWindow {
     Window() {
+        clock.time =
+            os::DateTime{.year = 2026, .month = 12, .day = 5, .hour = 7, .minute = 9, .second = 56};
         frm.VBInstance = &vbe;
         frm.lblProjectName.Change = [this] { projectview::lblProjectName_Change(frm); };
         frm.routines.ProjectInfo = [this] { projectview::ProjectInfo(frm); };
@@ -32,14 +35,6 @@ struct Window {
         frm.routines.SaveMemo = [this](const std::string& p) { backup::SaveMemo(frm, p); };
     }
 
-    os::PosixFileSystem fs;
-    os::FixedClock clock{
-        os::DateTime{.year = 2026, .month = 12, .day = 5, .hour = 7, .minute = 9, .second = 56}};
-    registry::MemoryRegistry reg;
-    ui::ScriptedDialogs dialogs;
-    ui::HeadlessEventLoop loop;
-    form::Platform platform{fs, clock, reg, dialogs, loop};
-    form::MainForm frm{platform};
     ide::MemoryVBE vbe;
     int scans = 0;
 
