@@ -1,6 +1,7 @@
-// `arkstash backup PROJECT.vbp|GROUP.vbg`: the Backup command of the window, headless. The
-// projects are loaded and scanned, the settings read from the same store as the desktop app,
-// the options of this run laid over them (never stored), and the same backup run started.
+// `arkstash backup PROJECT.vbp|GROUP.vbg`: the window's Backup command without the window. The
+// projects are loaded and scanned, the stored options read from the same store as the desktop
+// app's, the options of this run laid over them (never stored), and the archive written by
+// the same engine.
 #include <CLI/CLI.hpp>
 
 #include <atomic>
@@ -9,16 +10,16 @@
 #include <memory>
 #include <ostream>
 
-#include "backup/zip_files.h"
+#include "backup/backup_plan.h"
+#include "backup/backup_target.h"
 #include "cli/cli.h"
 #include "cli/console_output.h"
 #include "cli/password_input.h"
-#include "cli/session.h"
+#include "cli/project_session.h"
 #include "cli/text_out.h"
 #include "cli/user_store.h"
 #include "platform/archive/libzip_engine.h"
-#include "platform/error.h"
-#include "shell/main_window.h"
+#include "util/paths.h"
 
 namespace arkstash::cli {
 
@@ -44,104 +45,50 @@ const char* levelText(const std::string& name) {
     return nullptr;
 }
 
-// The engine the window drives, with the console following its progress. A dry run plans
-// instead of writing.
-class ConsoleEngine : public archive::ZipEngine {
+// The engine's progress on the console; its warnings as lines on stderr.
+class ConsoleObserver final : public archive::ArchiveObserver {
   public:
-    ConsoleEngine(ConsoleProgress& progress, bool dryRun, std::ostream& out)
-        : progress_(progress), dryRun_(dryRun), out_(out) {}
+    ConsoleObserver(ConsoleProgress& progress, Io& io) : progress_(progress), io_(io) {}
 
-    void setFilesToProcess(const std::string& v) override { inner.setFilesToProcess(v); }
-    void AddFilesToProcess(const std::string& p) override { inner.AddFilesToProcess(p); }
-    const std::vector<std::string>& filesToProcess() const override {
-        return inner.filesToProcess();
+    void fileProgress(const std::string& path, int percent) override {
+        progress_.file(path, static_cast<std::int16_t>(percent));
     }
-    void setCompressionLevel(std::int32_t l) override { inner.setCompressionLevel(l); }
-    std::int32_t CompressionLevel() const override { return inner.CompressionLevel(); }
-    void setZipFilename(const std::string& p) override { inner.setZipFilename(p); }
-    const std::string& ZipFilename() const override { return inner.ZipFilename(); }
-    void setEncryptionPassword(const std::string& p) override { inner.setEncryptionPassword(p); }
-    bool hasEncryptionPassword() const override { return inner.hasEncryptionPassword(); }
-    std::string GetErrorDescription(int kind, std::int32_t code) override {
-        return inner.GetErrorDescription(kind, code);
+    void overallProgress(int percent) override {
+        progress_.global(static_cast<std::int16_t>(percent));
     }
+    void checking(int percent) override { progress_.checking(static_cast<std::int16_t>(percent)); }
+    void problem(const archive::FileProblem& problem) override {
+        say("Warning: " + archive::describe(problem));
+    }
+    // The name was taken while the archive was written: nobody agreed to replace that one.
+    bool replaceTakenTarget(const std::string&) override { return false; }
 
-    void Zip() override {
-        started = true;
-        if (dryRun_) {
-            printPlan();
-            return;
-        }
-        inner.events.ZipPreprocessingFile = events.ZipPreprocessingFile;
-        inner.events.FileStatus = [this](const std::string& name, std::int16_t percent) {
-            progress_.file(name, percent);
-            if (events.FileStatus) events.FileStatus(name, percent);
-        };
-        inner.events.GlobalStatus = [this](std::int16_t percent) {
-            progress_.global(percent);
-            if (events.GlobalStatus) events.GlobalStatus(percent);
-        };
-        inner.events.VerifyStatus = [this](std::int16_t percent) {
-            progress_.checking(percent);
-            if (events.VerifyStatus) events.VerifyStatus(percent);
-        };
-        inner.events.Warning = events.Warning;
-        inner.events.ProcessCompleted = [this](std::int32_t code) {
-            progress_.clear();
-            result = code;
-            if (events.ProcessCompleted) events.ProcessCompleted(code);
-        };
-        inner.Zip();
+    void say(const std::string& text) {
+        progress_.clear();
+        io_.err << "arkstash: " << TerminalSafe(text) << "\n";
     }
-
-    archive::LibzipEngine inner;
-    bool started = false;
-    std::optional<std::int32_t> result;
-    std::optional<archive::ZipPlan> plan;
 
   private:
-    void printPlan() {
-        plan = inner.plan();
-        const std::string& target = inner.ZipFilename();
-        std::error_code ec;
-        bool exists = std::filesystem::exists(target, ec);
-        out_ << "Would write " << target << (exists ? " (replacing the existing archive)" : "")
-             << ", level " << inner.CompressionLevel()
-             << (inner.hasEncryptionPassword() ? ", AES-256 encrypted" : ", no password") << "\n";
-        for (const auto& f : plan->files)
-            out_ << "  " << TerminalSafe(f.entryName) << "  (" << f.size << " bytes)  from "
-                 << TerminalSafe(f.path) << "\n";
-        for (const auto& s : plan->skipped)
-            out_ << "Would skip " << TerminalSafe(s.path) << ": "
-                 << archive::LibzipEngine::describe(archive::kWarningCode, s.warningCode)
-                 << (s.reason.empty() ? "" : " (" + s.reason + ")") << "\n";
-        out_ << plan->files.size() << (plan->files.size() == 1 ? " file, " : " files, ")
-             << plan->totalBytes << " bytes";
-        if (!plan->skipped.empty()) out_ << "; " << plan->skipped.size() << " skipped";
-        out_ << "\n";
-    }
-
     ConsoleProgress& progress_;
-    bool dryRun_;
-    std::ostream& out_;
+    Io& io_;
 };
 
 // Ctrl-C asks the engine to stop, so it removes its temporary file and keeps the old archive;
 // a second Ctrl-C ends the program at once.
-std::atomic<archive::LibzipEngine*> interruptTarget{nullptr};
+std::atomic<archive::ArchiveEngine*> interruptTarget{nullptr};
 extern "C" void onInterrupt(int) {
-    if (auto* e = interruptTarget.load()) e->requestAbort();
+    if (auto* engine = interruptTarget.load()) engine->cancel();
     std::signal(SIGINT, SIG_DFL);
 }
 
 class InterruptGuard {
   public:
-    explicit InterruptGuard(archive::LibzipEngine& e) {
-        interruptTarget.store(&e);
-        struct sigaction sa {};
-        sa.sa_handler = onInterrupt;
-        sigemptyset(&sa.sa_mask);
-        ::sigaction(SIGINT, &sa, &old_);
+    explicit InterruptGuard(archive::ArchiveEngine& engine) {
+        interruptTarget.store(&engine);
+        struct sigaction action {};
+        action.sa_handler = onInterrupt;
+        sigemptyset(&action.sa_mask);
+        ::sigaction(SIGINT, &action, &old_);
     }
     ~InterruptGuard() {
         ::sigaction(SIGINT, &old_, nullptr);
@@ -154,12 +101,26 @@ class InterruptGuard {
     struct sigaction old_ {};
 };
 
-// Sets a check box without raising its Click, so that an option of this run is not stored.
-void setQuietly(ui::CheckBox& box, int value) {
-    auto click = std::move(box.Click);
-    box.Click = nullptr;
-    box.setValue(value);
-    box.Click = std::move(click);
+void printPlan(const archive::ArchivePlan& plan, const backup::BackupPlan& backup, bool exists,
+               std::ostream& out) {
+    out << "Would write " << TerminalSafe(backup.archivePath)
+        << (exists ? " (replacing the existing archive)" : "") << ", level " << backup.level
+        << (backup.password ? ", AES-256 encrypted" : ", no password") << "\n";
+    for (const auto& entry : plan.entries)
+        out << "  " << TerminalSafe(entry.entryName) << "  (" << entry.size << " bytes)  from "
+            << TerminalSafe(entry.path) << "\n";
+    for (const auto& problem : plan.problems)
+        out << "Would skip " << TerminalSafe(problem.path) << ": "
+            << TerminalSafe(archive::describe(problem)) << "\n";
+    out << plan.entries.size() << (plan.entries.size() == 1 ? " file, " : " files, ")
+        << plan.totalBytes << " bytes";
+    if (!plan.problems.empty()) out << "; " << plan.problems.size() << " skipped";
+    out << "\n";
+}
+
+bool pathExists(const std::string& path) {
+    std::error_code ec;
+    return std::filesystem::exists(path, ec);
 }
 
 int runBackup(const BackupOptions& o, Io& io) {
@@ -170,20 +131,8 @@ int runBackup(const BackupOptions& o, Io& io) {
         return kExitUsage;
     }
 
-    // The same store as the desktop app: the scan keeps the window's settings there as usual;
-    // the options of this run are laid over them afterwards and never stored.
     UserStore store = openUserStore(io);
-
-    ConsoleProgress progress(io.err, io.errIsTerminal);
-    ConsoleDialogs dialogs(io, &progress,
-                           o.yes || o.dryRun ? ConsoleDialogs::Overwrite::Yes
-                                             : ConsoleDialogs::Overwrite::AskTerminal);
-    ConsoleEngine engine(progress, o.dryRun, io.out);
-
-    SessionOptions options = store.options;
-    options.dialogs = &dialogs;
-    Session session(options);
-    session.platform().engine = &engine;
+    ProjectSession session(store.files, *store.registry, store.loaderOptions);
     try {
         for (const auto& issue : session.load({o.project}).issues)
             io.err << "arkstash: warning: " << TerminalSafe(issue.file) << ": "
@@ -193,55 +142,85 @@ int runBackup(const BackupOptions& o, Io& io) {
                << TerminalSafe(e.what()) << "\n";
         return kExitUsage;
     }
-    try {
-        session.open();
-    } catch (const std::exception& e) {
-        io.err << "arkstash: " << TerminalSafe(e.what()) << "\n";
-        return kExitUsage;
-    }
+    ConsoleProgress progress(io.err, io.errIsTerminal);
+    ConsoleObserver observer(progress, io);
+    Listing listing = session.list(
+        [&](long errorNumber) { observer.say("Could Not Load Type Library: " + std::to_string(errorNumber)); });
 
-    // The Backup command: the settings are read again, then this run's options laid over them.
-    form::MainForm& frm = session.form();
-    form::MainForm::run(frm.routines.ReadSettings);
+    // The stored options, with this run's laid over them.
+    ShownOptions options = listing.options;
     if (!o.dir.empty()) {
         std::filesystem::path dir = std::filesystem::absolute(o.dir).lexically_normal();
         std::error_code ec;
         std::filesystem::create_directory(dir, ec);  // the last level only, as the window does
-        frm.txtBackupDir.setText(dir.string());
+        options.backupFolder = dir.string();
     }
-    if (o.date) frm.chkDateComp.setValue(*o.date ? 1 : 0);  // derives the name again
-    if (!o.level.empty()) frm.cmbCompLevel.setText(levelText(o.level));
-    if (o.noReferences) setQuietly(frm.chkAddComponents, 0);
-    frm.chkPassword.setValue(password->empty() ? 0 : 1);
-    frm.txtPassword.setText(*password);
+    if (o.date) options.addDate = *o.date;
+    if (!o.level.empty()) options.compression = levelText(o.level);
+    if (o.noReferences) options.includeReferences = false;
 
+    backup::BackupPlan plan;
+    plan.references = options.includeReferences;
+    plan.files = backup::filesToBackUp(listing.rows, listing.references, plan.references);
+    plan.level = backup::compressionLevelOf(options.compression).value_or(plan.level);
+    if (!password->empty()) plan.password = *password;
+
+    // An empty file list shows no archive name, as the window's empty state does.
+    std::string name;
+    if (!listing.rows.empty())
+        name = backup::archiveNameFor(listing.projectFile.value_or(""),
+                                      options.addDate ? std::optional(os::SystemClock().now())
+                                                      : std::nullopt);
+    if (options.backupFolder.empty()) {
+        observer.say("Select a backup directory");
+        return kExitNoArchive;
+    }
+    if (name.empty()) {
+        observer.say("Select a ZIPfile");
+        return kExitNoArchive;
+    }
+    if (backup::hasForbiddenCharacter(name)) {
+        observer.say(backup::kForbiddenCharactersMessage);
+        return kExitNoArchive;
+    }
+    plan.archivePath = util::JoinPath(options.backupFolder, name);
+
+    archive::LibzipEngine engine;
+    const bool exists = pathExists(plan.archivePath);
+    if (o.dryRun) {
+        archive::ArchivePlan written = engine.plan(backup::archiveRequest(plan, true));
+        printPlan(written, plan, exists, io.out);
+        if (written.entries.empty()) return kExitNoArchive;
+        return written.problems.empty() ? kExitOk : kExitFilesSkipped;
+    }
+    bool replace = o.yes;
+    if (exists && !replace) {
+        replace = io.inIsTerminal &&
+                  askYesNo(io, "Backup file exists, overwrite?", &progress);
+        if (!replace) {
+            io.err << "arkstash: " << TerminalSafe(plan.archivePath)
+                   << " exists; give --yes to replace it (the old archive is kept)\n";
+            return kExitNoArchive;
+        }
+    }
+
+    archive::ArchiveResult result;
     {
-        InterruptGuard guard(engine.inner);
-        backup::ZipFiles(frm);
+        InterruptGuard guard(engine);
+        result = engine.write(backup::archiveRequest(plan, replace), observer);
     }
     progress.clear();
-
-    if (o.dryRun) {
-        if (!engine.plan) return kExitNoArchive;
-        if (engine.plan->files.empty()) return kExitNoArchive;
-        return engine.plan->skipped.empty() ? kExitOk : kExitFilesSkipped;
-    }
-    const std::string target = engine.ZipFilename();
-    if (!engine.started) {
-        if (dialogs.questionRefused)
-            io.err << "arkstash: " << TerminalSafe(target)
-                   << " exists; give --yes to replace it (the old archive is kept)\n";
+    using archive::Outcome;
+    if (result.outcome != Outcome::Complete && result.outcome != Outcome::Incomplete) {
+        observer.say(backup::describeResult(result));
         return kExitNoArchive;
     }
-    if (!engine.result) return kExitNoArchive;
-    if (*engine.result != archive::xerSuccess && *engine.result != archive::xerFilesSkipped)
-        return kExitNoArchive;
-    const auto& run = engine.inner.lastRun();
-    io.out << "Backup written: " << target << " (" << run.entries
-           << (run.entries == 1 ? " file, " : " files, ") << "verified";
-    if (run.skipped) io.out << "; " << run.skipped << " skipped";
+    if (result.outcome == Outcome::Complete) observer.say("Project backup completed");
+    io.out << "Backup written: " << TerminalSafe(result.writtenTo) << " (" << result.entries
+           << (result.entries == 1 ? " file, " : " files, ") << "verified";
+    if (!result.problems.empty()) io.out << "; " << result.problems.size() << " skipped";
     io.out << ")\n";
-    return *engine.result == archive::xerSuccess ? kExitOk : kExitFilesSkipped;
+    return result.outcome == Outcome::Complete ? kExitOk : kExitFilesSkipped;
 }
 
 }  // namespace
