@@ -44,6 +44,8 @@ void MainWindow::defineControls() {
     for (const char* page : {"Files", "Info", "Properties", "Memo", "Status"})
         tabs.pages.push_back({page, true, true});
     tabs.page(Tab::Status).visible = false;
+    // Until a scan finds files there is no project to show or to back up.
+    for (Tab tab : {Tab::Info, Tab::Properties, Tab::Memo}) tabs.page(tab).enabled = false;
     tabPanel.name = "SSActiveTabPanel2";
     tabPanel.width = 7005;
     tabPanel.height = 5400;
