@@ -30,22 +30,22 @@ void letMessagesRun(form::MainForm& frm, const controls::vbwProgressBar& bar) {
     if (!bar.eventLoop()) attempt([&] { frm.platform.loop.DoEvents(); });
 }
 
-void wireEvents(form::MainForm& frm, archive::ZipEngine& engine) {
-    form::MainForm* f = &frm;
-    engine.events.ZipPreprocessingFile = [f](std::string& name) {
-        ZipEngine_ZipPreprocessingFile(*f, name);
-    };
-    engine.events.FileStatus = [f](const std::string& name, std::int16_t percent) {
-        ZipEngine_FileStatus(*f, name, percent);
-    };
-    engine.events.GlobalStatus = [f](std::int16_t percent) { ZipEngine_GlobalStatus(*f, percent); };
-    engine.events.Warning = [f](const std::string& name, std::int32_t code) {
-        ZipEngine_Warning(*f, name, code);
-    };
-    engine.events.ProcessCompleted = [f](std::int32_t code) {
-        ZipEngine_ProcessCompleted(*f, code);
-    };
-}
+// The engine's observer as the window follows it.
+class WindowObserver : public archive::ArchiveObserver {
+  public:
+    explicit WindowObserver(form::MainForm& frm) : frm_(frm) {}
+    void preparing(const std::string& path) override { ZipEngine_ZipPreprocessingFile(frm_, path); }
+    void fileProgress(const std::string& path, int percent) override {
+        ZipEngine_FileStatus(frm_, path, static_cast<std::int16_t>(percent));
+    }
+    void overallProgress(int percent) override {
+        ZipEngine_GlobalStatus(frm_, static_cast<std::int16_t>(percent));
+    }
+    void problem(const archive::FileProblem& problem) override { ZipEngine_Warning(frm_, problem); }
+
+  private:
+    form::MainForm& frm_;
+};
 
 }  // namespace
 
@@ -63,21 +63,19 @@ bool BackupRunning(const form::MainForm& frm) {
 
 void ZipFiles(form::MainForm& frm) {
     if (frm.backupRunning) return;
-    archive::ZipEngine* engine = frm.platform.engine;
+    archive::ArchiveEngine* engine = frm.platform.engine;
     if (!engine) return;
     auto& dialogs = frm.platform.dialogs;
 
-    attempt([&] { engine->setFilesToProcess(""); });
+    archive::ArchiveRequest request;
     attempt([&] { frm.cmdAddDate.Visible = false; });
     for (const auto& row : frm.ListView1.items)
-        if (row.checked) attempt([&] { engine->AddFilesToProcess(row.text); });
+        if (row.checked) request.files.push_back(row.text);
     if (frm.chkAddComponents.Value() == 1)
         for (const auto& row : frm.ListView2.items)
-            if (row.checked) attempt([&] { engine->AddFilesToProcess(row.cell(2)); });
-    attempt([&] {
-        int level = CompressionLevelOf(frm.cmbCompLevel.Text());
-        if (level >= 0) engine->setCompressionLevel(level);
-    });
+            if (row.checked) request.files.push_back(row.cell(2));
+    int level = CompressionLevelOf(frm.cmbCompLevel.Text());
+    if (level >= 0) request.level = level;
 
     const std::string dir = frm.txtBackupDir.Text();
     const std::string name = frm.txtZipFile.Text();
@@ -96,15 +94,13 @@ void ZipFiles(form::MainForm& frm) {
         return;
     }
 
-    attempt([&] { engine->setZipFilename(form::JoinPath(dir, name)); });
-    attempt([&] {
-        bool withPassword = frm.chkPassword.Value() == 1 && !frm.txtPassword.Text().empty();
-        engine->setEncryptionPassword(withPassword ? frm.txtPassword.Text() : std::string());
-    });
+    request.target = form::JoinPath(dir, name);
+    bool withPassword = frm.chkPassword.Value() == 1 && !frm.txtPassword.Text().empty();
+    if (withPassword) request.password = frm.txtPassword.Text();
 
     // The engine replaces an existing archive only once the new one has passed its check, so
     // "Yes" no longer deletes anything here: a failed run keeps the old archive.
-    if (form::FileExists(frm.platform.fs, engine->ZipFilename()) == "True") {
+    if (form::FileExists(frm.platform.fs, request.target) == "True") {
         int answer = ui::vbNo;  // a question that cannot be asked is not a Yes
         attempt([&] {
             answer =
@@ -112,6 +108,7 @@ void ZipFiles(form::MainForm& frm) {
                                ui::vbYesNo | ui::vbQuestion | ui::vbDefaultButton2, "Project file");
         });
         if (answer != ui::vbYes) return;
+        request.replaceExisting = true;
     }
 
     frm.backupRunning = true;
@@ -120,9 +117,9 @@ void ZipFiles(form::MainForm& frm) {
     attempt([&] { frm.SSActiveTabs1.tab(form::tabs::kStatus).visible = true; });
     attempt([&] { frm.SSActiveTabs1.select(form::tabs::kStatus); });
 
-    wireEvents(frm, *engine);
+    WindowObserver observer(frm);
     try {
-        engine->Zip();
+        ZipEngine_ProcessCompleted(frm, engine->write(request, observer));
     } catch (const std::exception& e) {
         // An engine that fails outside its completion event would otherwise leave the window
         // locked on the Status tab with no word of what happened.
@@ -134,7 +131,7 @@ void ZipFiles(form::MainForm& frm) {
     if (frm.backupRunning) giveWindowBack(frm);
 }
 
-void ZipEngine_ZipPreprocessingFile(form::MainForm& frm, std::string& fileName) {
+void ZipEngine_ZipPreprocessingFile(form::MainForm& frm, const std::string& fileName) {
     attempt([&] { frm.lblStatus.setCaption("Pre-processing: " + fileName); });
 }
 
@@ -150,19 +147,15 @@ void ZipEngine_GlobalStatus(form::MainForm& frm, std::int16_t globalPercent) {
     letMessagesRun(frm, frm.vbwProgressBar2);
 }
 
-void ZipEngine_Warning(form::MainForm& frm, const std::string&, std::int32_t warningCode) {
-    attempt([&] {
-        std::string text =
-            frm.platform.engine->GetErrorDescription(archive::kWarningCode, warningCode);
-        frm.platform.dialogs.MsgBox("Warning: " + text);
-    });
+void ZipEngine_Warning(form::MainForm& frm, const archive::FileProblem& problem) {
+    attempt([&] { frm.platform.dialogs.MsgBox("Warning: " + archive::describe(problem)); });
 }
 
-void ZipEngine_ProcessCompleted(form::MainForm& frm, std::int32_t resultCode) {
-    if (resultCode != 0) {
+void ZipEngine_ProcessCompleted(form::MainForm& frm, const archive::ArchiveResult& result) {
+    if (result.outcome != archive::Outcome::Complete) {
         attempt([&] {
-            std::string text =
-                frm.platform.engine->GetErrorDescription(archive::kResultCode, resultCode);
+            std::string text = archive::describe(result.outcome);
+            if (!result.detail.empty()) text += ": " + result.detail;
             frm.platform.dialogs.MsgBox(text);
         });
     } else {

@@ -20,12 +20,12 @@ void ZipFiles(form::MainForm& frm);
 bool BackupRunning(const form::MainForm& frm);
 
 // The engine's events as the window handles them.
-void ZipEngine_ZipPreprocessingFile(form::MainForm& frm, std::string& fileName);
+void ZipEngine_ZipPreprocessingFile(form::MainForm& frm, const std::string& fileName);
 void ZipEngine_FileStatus(form::MainForm& frm, const std::string& fileName,
                           std::int16_t filePercent);
 void ZipEngine_GlobalStatus(form::MainForm& frm, std::int16_t globalPercent);
-void ZipEngine_Warning(form::MainForm& frm, const std::string& fileName, std::int32_t warningCode);
-void ZipEngine_ProcessCompleted(form::MainForm& frm, std::int32_t resultCode);
+void ZipEngine_Warning(form::MainForm& frm, const archive::FileProblem& problem);
+void ZipEngine_ProcessCompleted(form::MainForm& frm, const archive::ArchiveResult& result);
 
 // The engine level for a compression text of the list; -1 when the text is none of them.
 int CompressionLevelOf(const std::string& text);

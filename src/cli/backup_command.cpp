@@ -16,6 +16,7 @@
 #include "cli/session.h"
 #include "cli/text_out.h"
 #include "cli/user_store.h"
+#include "form/helpers.h"
 #include "platform/archive/libzip_engine.h"
 #include "platform/error.h"
 #include "shell/main_window.h"
@@ -46,78 +47,69 @@ const char* levelText(const std::string& name) {
 
 // The engine the window drives, with the console following its progress. A dry run plans
 // instead of writing.
-class ConsoleEngine : public archive::ZipEngine {
+class ConsoleEngine : public archive::ArchiveEngine {
   public:
     ConsoleEngine(ConsoleProgress& progress, bool dryRun, std::ostream& out)
         : progress_(progress), dryRun_(dryRun), out_(out) {}
 
-    void setFilesToProcess(const std::string& v) override { inner.setFilesToProcess(v); }
-    void AddFilesToProcess(const std::string& p) override { inner.AddFilesToProcess(p); }
-    const std::vector<std::string>& filesToProcess() const override {
-        return inner.filesToProcess();
-    }
-    void setCompressionLevel(std::int32_t l) override { inner.setCompressionLevel(l); }
-    std::int32_t CompressionLevel() const override { return inner.CompressionLevel(); }
-    void setZipFilename(const std::string& p) override { inner.setZipFilename(p); }
-    const std::string& ZipFilename() const override { return inner.ZipFilename(); }
-    void setEncryptionPassword(const std::string& p) override { inner.setEncryptionPassword(p); }
-    bool hasEncryptionPassword() const override { return inner.hasEncryptionPassword(); }
-    std::string GetErrorDescription(int kind, std::int32_t code) override {
-        return inner.GetErrorDescription(kind, code);
-    }
-
-    void Zip() override {
+    archive::ArchiveResult write(const archive::ArchiveRequest& request,
+                                 archive::ArchiveObserver& observer) override {
         started = true;
+        target = request.target;
         if (dryRun_) {
-            printPlan();
-            return;
+            printPlan(request);
+            return {.outcome = archive::Outcome::NothingToDo};
         }
-        inner.events.ZipPreprocessingFile = events.ZipPreprocessingFile;
-        inner.events.FileStatus = [this](const std::string& name, std::int16_t percent) {
-            progress_.file(name, percent);
-            if (events.FileStatus) events.FileStatus(name, percent);
-        };
-        inner.events.GlobalStatus = [this](std::int16_t percent) {
-            progress_.global(percent);
-            if (events.GlobalStatus) events.GlobalStatus(percent);
-        };
-        inner.events.VerifyStatus = [this](std::int16_t percent) {
-            progress_.checking(percent);
-            if (events.VerifyStatus) events.VerifyStatus(percent);
-        };
-        inner.events.Warning = events.Warning;
-        inner.events.ProcessCompleted = [this](std::int32_t code) {
-            progress_.clear();
-            result = code;
-            if (events.ProcessCompleted) events.ProcessCompleted(code);
-        };
-        inner.Zip();
+        struct Following : archive::ArchiveObserver {
+            ConsoleProgress& progress;
+            archive::ArchiveObserver& inner;
+            Following(ConsoleProgress& p, archive::ArchiveObserver& i) : progress(p), inner(i) {}
+            void preparing(const std::string& path) override { inner.preparing(path); }
+            void fileProgress(const std::string& path, int percent) override {
+                progress.file(path, static_cast<std::int16_t>(percent));
+                inner.fileProgress(path, percent);
+            }
+            void overallProgress(int percent) override {
+                progress.global(static_cast<std::int16_t>(percent));
+                inner.overallProgress(percent);
+            }
+            void checking(int percent) override {
+                progress.checking(static_cast<std::int16_t>(percent));
+                inner.checking(percent);
+            }
+            void problem(const archive::FileProblem& p) override { inner.problem(p); }
+        } following(progress_, observer);
+        result = inner.write(request, following);
+        progress_.clear();
+        return *result;
     }
+    archive::ArchivePlan plan(const archive::ArchiveRequest& request) const override {
+        return inner.plan(request);
+    }
+    void cancel() noexcept override { inner.cancel(); }
 
     archive::LibzipEngine inner;
     bool started = false;
-    std::optional<std::int32_t> result;
-    std::optional<archive::ZipPlan> plan;
+    std::string target;
+    std::optional<archive::ArchiveResult> result;
+    std::optional<archive::ArchivePlan> dryPlan;
 
   private:
-    void printPlan() {
-        plan = inner.plan();
-        const std::string& target = inner.ZipFilename();
+    void printPlan(const archive::ArchiveRequest& request) {
+        dryPlan = inner.plan(request);
         std::error_code ec;
-        bool exists = std::filesystem::exists(target, ec);
-        out_ << "Would write " << target << (exists ? " (replacing the existing archive)" : "")
-             << ", level " << inner.CompressionLevel()
-             << (inner.hasEncryptionPassword() ? ", AES-256 encrypted" : ", no password") << "\n";
-        for (const auto& f : plan->files)
+        bool exists = std::filesystem::exists(request.target, ec);
+        out_ << "Would write " << request.target
+             << (exists ? " (replacing the existing archive)" : "") << ", level " << request.level
+             << (request.password.empty() ? ", no password" : ", AES-256 encrypted") << "\n";
+        for (const auto& f : dryPlan->entries)
             out_ << "  " << TerminalSafe(f.entryName) << "  (" << f.size << " bytes)  from "
                  << TerminalSafe(f.path) << "\n";
-        for (const auto& s : plan->skipped)
-            out_ << "Would skip " << TerminalSafe(s.path) << ": "
-                 << archive::LibzipEngine::describe(archive::kWarningCode, s.warningCode)
-                 << (s.reason.empty() ? "" : " (" + s.reason + ")") << "\n";
-        out_ << plan->files.size() << (plan->files.size() == 1 ? " file, " : " files, ")
-             << plan->totalBytes << " bytes";
-        if (!plan->skipped.empty()) out_ << "; " << plan->skipped.size() << " skipped";
+        for (const auto& s : dryPlan->problems)
+            out_ << "Would skip " << TerminalSafe(archive::describe(s)) << "\n";
+        out_ << dryPlan->entries.size() << (dryPlan->entries.size() == 1 ? " file, " : " files, ")
+             << dryPlan->totalBytes << " bytes";
+        if (!dryPlan->problems.empty()) out_ << "; " << dryPlan->problems.size() << " skipped";
         out_ << "\n";
     }
 
@@ -130,7 +122,7 @@ class ConsoleEngine : public archive::ZipEngine {
 // a second Ctrl-C ends the program at once.
 std::atomic<archive::LibzipEngine*> interruptTarget{nullptr};
 extern "C" void onInterrupt(int) {
-    if (auto* e = interruptTarget.load()) e->requestAbort();
+    if (auto* e = interruptTarget.load()) e->cancel();
     std::signal(SIGINT, SIG_DFL);
 }
 
@@ -222,11 +214,11 @@ int runBackup(const BackupOptions& o, Io& io) {
     progress.clear();
 
     if (o.dryRun) {
-        if (!engine.plan) return kExitNoArchive;
-        if (engine.plan->files.empty()) return kExitNoArchive;
-        return engine.plan->skipped.empty() ? kExitOk : kExitFilesSkipped;
+        if (!engine.dryPlan) return kExitNoArchive;
+        if (engine.dryPlan->entries.empty()) return kExitNoArchive;
+        return engine.dryPlan->problems.empty() ? kExitOk : kExitFilesSkipped;
     }
-    const std::string target = engine.ZipFilename();
+    const std::string target = form::JoinPath(frm.txtBackupDir.Text(), frm.txtZipFile.Text());
     if (!engine.started) {
         if (dialogs.questionRefused)
             io.err << "arkstash: " << TerminalSafe(target)
@@ -234,14 +226,14 @@ int runBackup(const BackupOptions& o, Io& io) {
         return kExitNoArchive;
     }
     if (!engine.result) return kExitNoArchive;
-    if (*engine.result != archive::xerSuccess && *engine.result != archive::xerFilesSkipped)
+    const archive::ArchiveResult& run = *engine.result;
+    if (run.outcome != archive::Outcome::Complete && run.outcome != archive::Outcome::Incomplete)
         return kExitNoArchive;
-    const auto& run = engine.inner.lastRun();
-    io.out << "Backup written: " << target << " (" << run.entries
+    io.out << "Backup written: " << run.writtenTo << " (" << run.entries
            << (run.entries == 1 ? " file, " : " files, ") << "verified";
-    if (run.skipped) io.out << "; " << run.skipped << " skipped";
+    if (!run.problems.empty()) io.out << "; " << run.problems.size() << " skipped";
     io.out << ")\n";
-    return *engine.result == archive::xerSuccess ? kExitOk : kExitFilesSkipped;
+    return run.outcome == archive::Outcome::Complete ? kExitOk : kExitFilesSkipped;
 }
 
 }  // namespace

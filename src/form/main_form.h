@@ -9,7 +9,7 @@
 #include "controls/folder_browser.h"
 #include "controls/light3d.h"
 #include "controls/progress_bar.h"
-#include "platform/archive/zip_engine.h"
+#include "platform/archive/archive_engine.h"
 #include "platform/ide/ide.h"
 #include "platform/os/clock.h"
 #include "platform/os/file_system.h"
@@ -31,7 +31,7 @@ struct Platform {
     registry::Registry& registry;
     ui::Dialogs& dialogs;
     ui::EventLoop& loop;
-    archive::ZipEngine* engine = nullptr;  // the backup run's engine; none outside a backup
+    archive::ArchiveEngine* engine = nullptr;  // the backup run's engine; none outside a backup
 };
 
 // Routines of the window that one concern calls in another. The shell wires them; a test may

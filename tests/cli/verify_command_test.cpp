@@ -26,12 +26,9 @@ class VerifyCommandTest : public ::testing::Test {
         }};
 
     std::string makeArchive(const std::string& password = {}) {
-        archive::LibzipEngine engine;
-        engine.AddFilesToProcess(dir.write("p/Main.frm", test::sourceText(300)));
-        engine.AddFilesToProcess(dir.write("p/Main.frx", test::randomBytes(30000, 6)));
-        engine.setEncryptionPassword(password);
-        engine.setZipFilename(dir / "A.zip");
-        engine.Zip();
+        test::writeArchive({dir.write("p/Main.frm", test::sourceText(300)),
+                            dir.write("p/Main.frx", test::randomBytes(30000, 6))},
+                           dir / "A.zip", 6, password);
         return dir / "A.zip";
     }
     int verify(std::vector<std::string> extra) {

@@ -68,9 +68,9 @@ struct ArchiveResult {
     std::string detail;
     // Listed files that are not in the archive, in list order.
     std::vector<FileProblem> problems;
-    std::string writtenTo;     // the archive written; empty when none was
-    std::size_t entries = 0;   // entries written
-    std::uint64_t bytes = 0;   // their uncompressed size
+    std::string writtenTo;    // the archive written; empty when none was
+    std::size_t entries = 0;  // entries written
+    std::uint64_t bytes = 0;  // their uncompressed size
 };
 
 // One file as a run would write it.

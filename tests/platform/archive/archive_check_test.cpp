@@ -17,12 +17,10 @@ class ArchiveCheckTest : public ::testing::Test {
     std::string archive;
 
     void SetUp() override {
-        LibzipEngine engine;
-        engine.AddFilesToProcess(dir.write("p/A.frm", test::sourceText(500)));
-        engine.AddFilesToProcess(dir.write("p/B.frx", test::randomBytes(40000, 1)));
         archive = dir / "A.zip";
-        engine.setZipFilename(archive);
-        engine.Zip();
+        test::writeArchive({dir.write("p/A.frm", test::sourceText(500)),
+                            dir.write("p/B.frx", test::randomBytes(40000, 1))},
+                           archive);
         ASSERT_TRUE(dir.exists("A.zip"));
     }
     std::string bytes() { return dir.read("A.zip"); }

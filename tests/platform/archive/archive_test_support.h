@@ -1,5 +1,5 @@
 // Shared pieces of the archive tests: file contents, reading an archive back with libzip, and
-// the engine's events as one ordered record.
+// the engine's observer calls as one ordered record.
 #pragma once
 
 #include <sys/stat.h>
@@ -85,34 +85,28 @@ inline std::vector<std::string> folderNames(const std::filesystem::path& dir) {
     return names;
 }
 
-// One line per event, in the order the engine raised them.
-struct EventLog {
+// One line per observer call, in the order the engine made them.
+struct RecordingObserver : archive::ArchiveObserver {
     std::vector<std::string> lines;
-    std::vector<std::int32_t> warnings;
-    std::vector<std::string> warningTexts;
-    std::int32_t result = -1;
-    int completions = 0;
+    std::vector<archive::FileProblem> problems;
+    bool answerReplace = false;
+    std::vector<std::string> replaceQuestions;
 
-    void attach(archive::LibzipEngine& engine) {
-        engine.events.ZipPreprocessingFile = [this](std::string& name) {
-            lines.push_back("pre " + name);
-        };
-        engine.events.FileStatus = [this](const std::string& name, std::int16_t percent) {
-            lines.push_back("file " + name + " " + std::to_string(percent));
-        };
-        engine.events.GlobalStatus = [this](std::int16_t percent) {
-            lines.push_back("global " + std::to_string(percent));
-        };
-        engine.events.Warning = [this, &engine](const std::string& name, std::int32_t code) {
-            lines.push_back("warning " + name + " " + std::to_string(code));
-            warnings.push_back(code);
-            warningTexts.push_back(engine.GetErrorDescription(archive::kWarningCode, code));
-        };
-        engine.events.ProcessCompleted = [this](std::int32_t code) {
-            lines.push_back("done " + std::to_string(code));
-            result = code;
-            ++completions;
-        };
+    void preparing(const std::string& path) override { lines.push_back("pre " + path); }
+    void fileProgress(const std::string& path, int percent) override {
+        lines.push_back("file " + path + " " + std::to_string(percent));
+    }
+    void overallProgress(int percent) override {
+        lines.push_back("overall " + std::to_string(percent));
+    }
+    void checking(int percent) override { lines.push_back("check " + std::to_string(percent)); }
+    void problem(const archive::FileProblem& p) override {
+        lines.push_back("problem " + p.path);
+        problems.push_back(p);
+    }
+    bool replaceTakenTarget(const std::string& target) override {
+        replaceQuestions.push_back(target);
+        return answerReplace;
     }
     std::vector<std::string> starting(const std::string& prefix) const {
         std::vector<std::string> out;
@@ -120,6 +114,21 @@ struct EventLog {
             if (l.rfind(prefix, 0) == 0) out.push_back(l);
         return out;
     }
+    std::vector<archive::FileProblemKind> kinds() const {
+        std::vector<archive::FileProblemKind> out;
+        for (const auto& p : problems) out.push_back(p.kind);
+        return out;
+    }
 };
+
+// Writes `files` into `target` with the engine's defaults and answers the result.
+inline archive::ArchiveResult writeArchive(const std::vector<std::string>& files,
+                                           const std::string& target, int level = 6,
+                                           const std::string& password = {}) {
+    archive::LibzipEngine engine;
+    archive::ArchiveObserver quiet;
+    return engine.write({.files = files, .target = target, .level = level, .password = password},
+                        quiet);
+}
 
 }  // namespace arkstash::test

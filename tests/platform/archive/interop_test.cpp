@@ -48,18 +48,12 @@ class InteropBase {
                      {"Forms/Form1.frx", test::randomBytes(70000, 42)},
                      {"Empty.txt", ""},
                      {"Forms/\xC3\x84nderung.bas", "Attribute VB_Name = \"Aenderung\"\r\n"}};
-        LibzipEngine engine;
+        std::vector<std::string> files;
         for (const auto& [name, content] : originals)
-            engine.AddFilesToProcess(dir.write("src/" + name, content));
-        engine.setCompressionLevel(level);
-        engine.setEncryptionPassword(password);
+            files.push_back(dir.write("src/" + name, content));
         std::string archive = dir / "out/Project1.zip";
         std::filesystem::create_directories(dir / "out");
-        engine.setZipFilename(archive);
-        std::int32_t result = -1;
-        engine.events.ProcessCompleted = [&](std::int32_t c) { result = c; };
-        engine.Zip();
-        EXPECT_EQ(result, xerSuccess);
+        EXPECT_EQ(test::writeArchive(files, archive, level, password).outcome, Outcome::Complete);
         return archive;
     }
 
