@@ -76,7 +76,7 @@ TEST_F(VerifyCommandTest, AnEncryptedArchiveNeedsItsPassword) {
     env["ARK_PW"] = "correct horse";
     out.str("");
     EXPECT_EQ(verify({a, "--password-env", "ARK_PW"}), kExitOk) << out.str();
-    EXPECT_NE(out.str().find("(AES-encrypted)"), std::string::npos);
+    EXPECT_NE(out.str().find("(AES-256 encrypted)"), std::string::npos);
 
     dir.write("pw.txt", "correct horsE\n");
     out.str("");
