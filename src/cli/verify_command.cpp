@@ -92,8 +92,8 @@ int runVerify(const VerifyOptions& o, Io& io) {
     }
     for (const auto& p : result.problems()) io.out << shown << ": " << TerminalSafe(p) << "\n";
     if (weak > 0)
-        io.err << "arkstash: warning: " << entries(weak)
-               << " use traditional ZipCrypto encryption, which is weak\n";
+        io.err << "arkstash: warning: " << entries(weak) << (weak == 1 ? " uses" : " use")
+               << " traditional ZipCrypto encryption, which is weak\n";
     if (result.ok()) {
         io.out << shown << ": OK, " << entries(result.entries.size()) << ", " << bytes
                << " bytes checked" << encryptionSummary(result.entries) << "\n";

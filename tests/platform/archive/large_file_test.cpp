@@ -53,8 +53,8 @@ TEST(LargeFileTest, AFileOverFourGibibytesIsStreamedIntoAZip64Archive) {
     ASSERT_EQ(result.outcome, Outcome::Complete);
     EXPECT_EQ(result.bytes, size + 29);
     EXPECT_EQ(log.starting("file " + big + " ").size(), 101u);
-    // Memory must not follow the file's size: far below 4 GiB, and below any whole-file buffer.
-    EXPECT_LT(peak - rssBefore, 64 * 1024) << "peak " << peak << " kB, before " << rssBefore;
+    // Memory must not follow the file's size or the threads: the pieces in flight are bounded.
+    EXPECT_LT(peak - rssBefore, 100 * 1024) << "peak " << peak << " kB, before " << rssBefore;
 
     int err = 0;
     zip_t* za = zip_open(archive.c_str(), ZIP_RDONLY | ZIP_CHECKCONS, &err);

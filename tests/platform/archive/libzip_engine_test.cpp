@@ -12,6 +12,7 @@
 
 #include "platform/archive/archive_check.h"
 #include "platform/archive/archive_test_support.h"
+#include "platform/archive/compression.h"
 #include "support/temp_dir.h"
 
 namespace arkstash::archive {
@@ -61,6 +62,32 @@ TEST_F(LibzipEngineTest, EachLevelGivesItsMethodAndTheDataComesBackWhole) {
         EXPECT_EQ(entries[0].encryption, ZIP_EM_NONE);
         if (level > 0)
             EXPECT_LT(std::filesystem::file_size(archive), text.size() / 4 + binary.size() + 1000);
+    }
+}
+
+TEST_F(LibzipEngineTest, TheArchiveIsTheSameWhateverTheNumberOfThreads) {
+    // Small files read whole, and one big enough to be deflated in pieces on several threads.
+    std::vector<std::string> files;
+    for (int i = 0; i < 12; ++i)
+        files.push_back(dir.write("p/M" + std::to_string(i) + ".bas", test::sourceText(300 * i)));
+    std::string big = test::sourceText(CompressionPipeline::kWholeLimit / 50) +
+                      test::randomBytes(3 * CompressionPipeline::kChunk / 2, 4);
+    files.push_back(dir.write("p/Big.res", big));
+    request.replaceExisting = true;
+    for (int level : {0, 6}) {
+        SCOPED_TRACE(level);
+        request.level = level;
+        std::vector<std::string> archives;
+        for (unsigned jobs : {1u, 4u}) {
+            request.jobs = jobs;
+            archives.push_back(dir / ("out/J" + std::to_string(jobs) + ".zip"));
+            ASSERT_EQ(zipTo(archives.back(), files).outcome, Outcome::Complete);
+        }
+        EXPECT_TRUE(dir.read("out/J1.zip") == dir.read("out/J4.zip"));
+        auto entries = readArchive(archives[1]);
+        ASSERT_EQ(entries.size(), files.size());
+        EXPECT_TRUE(entries.back().data == big);
+        EXPECT_EQ(entries[5].data, test::sourceText(1500));
     }
 }
 
