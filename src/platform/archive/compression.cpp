@@ -159,6 +159,7 @@ void CompressionPipeline::work() {
             piece.problem = FileProblem{entries_[specs_[index].entry].path,
                                         FileProblemKind::CannotRead, e.what()};
         }
+        piece.entry = specs_[index].entry;
         {
             std::lock_guard lock(mutex_);
             // The piece now holds only its output (its input buffer was given back).

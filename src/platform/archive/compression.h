@@ -36,6 +36,7 @@ struct PipelineEntry {
 
 // One piece, compressed (or stored, at level 0).
 struct Piece {
+    std::size_t entry = 0;  // the file it belongs to, by its index in the list
     std::vector<char> bytes;
     std::uint32_t crc = 0;        // CRC-32 of the piece's uncompressed bytes
     std::uint64_t inputSize = 0;  // its uncompressed size

@@ -129,7 +129,8 @@ struct LibzipEngine::Run {
         std::size_t pos = 0;
         std::size_t taken = 0;
         std::uint32_t crc = 0;
-        std::uint64_t done = 0;  // uncompressed bytes handed over in pieces before `current`
+        std::uint64_t done = 0;      // uncompressed bytes handed over in pieces before `current`
+        std::uint64_t fileSize = 0;  // as read, for a file read whole
         bool ended = false;
 
         EntryReader() { zip_error_init(&error); }
@@ -192,6 +193,11 @@ struct LibzipEngine::Run {
             return false;
         }
         ++r.taken;
+        // Pieces come in list order; libzip asking for entries out of order would mix them up.
+        if (piece->entry != r.index) {
+            fail(r, ZIP_ER_INTERNAL);
+            return false;
+        }
         if (piece->problem || piece->moved) {
             failedProblem = piece->problem;
             failedMoved = piece->moved;
@@ -202,6 +208,7 @@ struct LibzipEngine::Run {
         r.crc = r.taken == 1 ? piece->crc
                              : static_cast<std::uint32_t>(crc32_combine(
                                    r.crc, piece->crc, static_cast<z_off_t>(piece->inputSize)));
+        if (r.taken == 1) r.fileSize = piece->fileSize;
         r.current = std::move(piece);
         r.pos = 0;
         return true;
@@ -209,7 +216,7 @@ struct LibzipEngine::Run {
 
     std::uint64_t entrySize(const EntryReader& r) const {
         // A file read whole is archived at the size it had when it was read.
-        if (r.current && pipeline->pieceCount(r.index) == 1) return r.current->fileSize;
+        if (r.taken > 0 && pipeline->pieceCount(r.index) == 1) return r.fileSize;
         return plannedSize(r.index);
     }
 
@@ -231,6 +238,8 @@ struct LibzipEngine::Run {
                     return fail(r, ZIP_ER_READ);
                 }
                 r.ended = true;
+                // Handed over whole: its memory goes back before the next entry's comes.
+                r.current.reset();
                 return 0;
             }
             if (!takePiece(r)) return -1;

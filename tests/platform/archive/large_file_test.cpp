@@ -74,5 +74,23 @@ TEST(LargeFileTest, AFileOverFourGibibytesIsStreamedIntoAZip64Archive) {
     EXPECT_NE(bytes.find(std::string("PK\x06\x06", 4)), std::string::npos);
 }
 
+TEST(LargeFileTest, ManyFilesDoNotAddUpInMemory) {
+    test::TempDir dir;
+    // Together far more than the pieces allowed in flight; each alone read whole.
+    const std::string content = test::randomBytes(3 << 20, 8);
+    std::vector<std::string> files;
+    for (int i = 0; i < 48; ++i)
+        files.push_back(dir.write("p/F" + std::to_string(i) + ".frx", content));
+    std::filesystem::create_directories(dir / "out");
+    LibzipEngine engine;
+    ArchiveObserver quiet;
+    long rssBefore = statusKb("VmRSS");
+    ArchiveResult result = engine.write(
+        {.files = files, .target = dir / "out/Many.zip", .level = 0, .jobs = 4}, quiet);
+    long peak = statusKb("VmHWM");
+    ASSERT_EQ(result.outcome, Outcome::Complete);
+    EXPECT_LT(peak - rssBefore, 100 * 1024) << "peak " << peak << " kB, before " << rssBefore;
+}
+
 }  // namespace
 }  // namespace arkstash::archive
