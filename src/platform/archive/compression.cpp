@@ -38,7 +38,8 @@ class CompressionPipeline::Worker {
         if (level_ > 0) whole_ = libdeflate_alloc_compressor(wholeFileLevel(level_));
     }
     ~Worker() {
-        if (whole_) libdeflate_free_compressor(whole_);
+        for (auto* c : {whole_, fast_, stored_})
+            if (c) libdeflate_free_compressor(c);
         if (streamReady_) deflateEnd(&stream_);
     }
     Worker(const Worker&) = delete;
@@ -47,8 +48,9 @@ class CompressionPipeline::Worker {
     // A whole file as one deflate stream.
     std::vector<char> compressWhole(const char* data, std::size_t size) {
         if (!whole_) throw std::bad_alloc();
-        std::vector<char> out(libdeflate_deflate_compress_bound(whole_, size));
-        std::size_t n = libdeflate_deflate_compress(whole_, data, size, out.data(), out.size());
+        libdeflate_compressor* c = incompressible(data, size) ? stored() : whole_;
+        std::vector<char> out(libdeflate_deflate_compress_bound(c, size));
+        std::size_t n = libdeflate_deflate_compress(c, data, size, out.data(), out.size());
         if (n == 0) throw std::runtime_error("deflate failed");
         out.resize(n);
         out.shrink_to_fit();
@@ -91,8 +93,32 @@ class CompressionPipeline::Worker {
     std::vector<char> input;
 
   private:
+    // Pictures and other packed data inside .frx and .res files do not shrink, yet deflate
+    // spends as long on them as on text. Samples from the start, middle and end tell them, by
+    // content alone, so the archive still does not depend on anything else.
+    bool incompressible(const char* data, std::size_t size) {
+        constexpr std::size_t kSample = 16u << 10;
+        if (size < 8 * kSample) return false;
+        if (!fast_) fast_ = libdeflate_alloc_compressor(1);
+        if (!fast_) return false;
+        char out[kSample + 1024];
+        for (std::size_t at : {std::size_t{0}, size / 2, size - kSample}) {
+            std::size_t n = libdeflate_deflate_compress(fast_, data + at, kSample, out, sizeof out);
+            if (n == 0 || n < kSample - kSample / 200) return false;  // saves more than 0.5 %
+        }
+        return true;
+    }
+    // Deflate's stored blocks: what zip would store, in the stream the entry declares.
+    libdeflate_compressor* stored() {
+        if (!stored_) stored_ = libdeflate_alloc_compressor(0);
+        if (!stored_) throw std::bad_alloc();
+        return stored_;
+    }
+
     int level_;
     libdeflate_compressor* whole_ = nullptr;
+    libdeflate_compressor* fast_ = nullptr;
+    libdeflate_compressor* stored_ = nullptr;
     z_stream stream_{};
     bool streamReady_ = false;
 };
