@@ -156,7 +156,7 @@ import os, resource, shutil, statistics, subprocess, sys, time
 exe, work, repeat, cores, jobs_flag = sys.argv[1], sys.argv[2], int(sys.argv[3]), int(sys.argv[4]), sys.argv[5] == "yes"
 
 def run(cmd, cwd):
-    """Wall seconds and peak resident MB of one command."""
+    """Wall seconds, CPU seconds and peak resident MB of one command."""
     t = time.perf_counter()
     p = subprocess.Popen(cmd, cwd=cwd, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
     _, status, usage = os.wait4(p.pid, 0)
@@ -165,7 +165,7 @@ def run(cmd, cwd):
     code = os.waitstatus_to_exitcode(status)
     if code != 0:
         sys.exit(f"failed ({code}): {' '.join(cmd)}\n{err}")
-    return dt, usage.ru_maxrss / 1024
+    return dt, usage.ru_utime + usage.ru_stime, usage.ru_maxrss / 1024
 
 def bench(name):
     proj = os.path.join(work, name)
@@ -193,23 +193,30 @@ def bench(name):
         ("cp", "none", ["sh", "-c", f"mkdir -p {work}/copy && cp --parents $(cat {listfile}) {work}/copy/"], f"{work}/copy"),
     ]
     times = {t[0]: [] for t in tools}
+    cpus = {t[0]: [] for t in tools}
     peaks = {t[0]: 0.0 for t in tools}
     sizes = {}
     for _ in range(repeat):
         for label, level, cmd, output in tools:
             shutil.rmtree(output, ignore_errors=True)
             if os.path.exists(output): os.remove(output)
-            dt, peak = run(cmd, proj)
+            dt, cpu, peak = run(cmd, proj)
             times[label].append(dt)
+            cpus[label].append(cpu)
             peaks[label] = max(peaks[label], peak)
             sizes[label] = os.path.getsize(output) if os.path.isfile(output) else total
     med = {k: statistics.median(v) for k, v in times.items()}
+    cpu = {k: statistics.median(v) for k, v in cpus.items()}
     base = {"normal": "zip -6", "maximum": "zip -9", "none": "cp"}
-    print(f"\n{name}: {len(files)} files, {total / 1e6:.1f} MB; {cores} cores; median of {repeat} paired rounds")
-    print(f"{'tool':34} {'wall s':>7} {'x base':>7} {'size MB':>8} {'x base':>7} {'peak MB':>8} {'MB/s':>7}")
+    load = os.getloadavg()[0]
+    print(f"\n{name}: {len(files)} files, {total / 1e6:.1f} MB; {cores} cores, load {load:.1f}; median of {repeat} paired rounds")
+    # Peak memory of the small tools is at least the ~17 MB of the launching interpreter, which a
+    # child counts until it replaces itself with the tool. CPU seconds do not depend on what
+    # else the machine runs; wall seconds do.
+    print(f"{'tool':34} {'wall s':>7} {'x base':>7} {'cpu s':>7} {'size MB':>8} {'x base':>7} {'peak MB':>8} {'MB/s':>7}")
     for label, level, _, _ in tools:
         b = base[level]
-        print(f"{label:34} {med[label]:7.2f} {med[label] / med[b]:7.2f} {sizes[label] / 1e6:8.2f} "
+        print(f"{label:34} {med[label]:7.2f} {med[label] / med[b]:7.2f} {cpu[label]:7.2f} {sizes[label] / 1e6:8.2f} "
               f"{sizes[label] / sizes[b]:7.3f} {peaks[label]:8.1f} {total / 1e6 / med[label]:7.1f}")
     top = job_counts[-1] or "default"
     def verdict(ok): return "met" if ok else "NOT met"

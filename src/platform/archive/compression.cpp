@@ -1,6 +1,7 @@
 #include "platform/archive/compression.h"
 
 #include <libdeflate.h>
+#include <sys/mman.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -24,6 +25,18 @@ FileProblem readProblem(const std::string& path, std::int64_t negativeErrno) {
 
 }  // namespace
 
+template <>
+char* PageAllocator<char>::allocate(std::size_t n) {
+    void* p = ::mmap(nullptr, n, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (p == MAP_FAILED) throw std::bad_alloc();
+    return static_cast<char*>(p);
+}
+
+template <>
+void PageAllocator<char>::deallocate(char* p, std::size_t n) noexcept {
+    ::munmap(p, n);
+}
+
 int wholeFileLevel(int level) {
     // libdeflate's level 6 is some 4 % larger than zlib's on source text; its 7 matches zlib's 6
     // at the same speed, and its 10 (the first of its thorough levels) is smaller than zlib's 9.
@@ -46,10 +59,10 @@ class CompressionPipeline::Worker {
     Worker& operator=(const Worker&) = delete;
 
     // A whole file as one deflate stream.
-    std::vector<char> compressWhole(const char* data, std::size_t size) {
+    Bytes compressWhole(const char* data, std::size_t size) {
         if (!whole_) throw std::bad_alloc();
         libdeflate_compressor* c = incompressible(data, size) ? stored() : whole_;
-        std::vector<char> out(libdeflate_deflate_compress_bound(c, size));
+        Bytes out(libdeflate_deflate_compress_bound(c, size));
         std::size_t n = libdeflate_deflate_compress(c, data, size, out.data(), out.size());
         if (n == 0) throw std::runtime_error("deflate failed");
         out.resize(n);
@@ -59,8 +72,8 @@ class CompressionPipeline::Worker {
 
     // One piece of a longer stream: primed with the bytes before it, ended on a byte boundary
     // (or, for the last piece, with the final block).
-    std::vector<char> compressChunk(const char* dictionary, std::size_t dictionarySize,
-                                    const char* data, std::size_t size, bool last) {
+    Bytes compressChunk(const char* dictionary, std::size_t dictionarySize, const char* data,
+                        std::size_t size, bool last) {
         if (!streamReady_) {
             if (deflateInit2(&stream_, level_, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) != Z_OK)
                 throw std::bad_alloc();
@@ -71,7 +84,7 @@ class CompressionPipeline::Worker {
         if (dictionarySize > 0)
             deflateSetDictionary(&stream_, reinterpret_cast<const Bytef*>(dictionary),
                                  static_cast<uInt>(dictionarySize));
-        std::vector<char> out(deflateBound(&stream_, size) + 64);
+        Bytes out(deflateBound(&stream_, size) + 64);
         stream_.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data));
         stream_.avail_in = static_cast<uInt>(size);
         std::size_t produced = 0;
@@ -90,7 +103,7 @@ class CompressionPipeline::Worker {
         return out;
     }
 
-    std::vector<char> input;
+    Bytes input;
 
   private:
     // Pictures and other packed data inside .frx and .res files do not shrink, yet deflate
@@ -179,7 +192,7 @@ void CompressionPipeline::work() {
         Piece piece;
         try {
             piece = make(specs_[index], worker);
-            std::vector<char>().swap(worker.input);
+            Bytes().swap(worker.input);
         } catch (const std::exception& e) {
             piece = Piece{};
             piece.problem = FileProblem{entries_[specs_[index].entry].path,
@@ -271,8 +284,7 @@ Piece CompressionPipeline::readWhole(const Spec& spec, Worker& worker) {
         piece.crc = crcOf(data, length);
         piece.inputSize = size;
         piece.fileSize = size;
-        piece.bytes = level_ == 0 ? std::vector<char>(data, data + length)
-                                  : worker.compressWhole(data, length);
+        piece.bytes = level_ == 0 ? Bytes(data, data + length) : worker.compressWhole(data, length);
         return piece;
     }
     piece.problem = FileProblem{path, FileProblemKind::ChangedWhileRead,
@@ -311,7 +323,7 @@ Piece CompressionPipeline::readChunk(const Spec& spec, Worker& worker) {
     piece.crc = crcOf(data, length);
     piece.inputSize = length;
     piece.fileSize = entry.size;
-    piece.bytes = level_ == 0 ? std::vector<char>(data, data + length)
+    piece.bytes = level_ == 0 ? Bytes(data, data + length)
                               : worker.compressChunk(worker.input.data(), dictionary, data, length,
                                                      spec.last);
     return piece;

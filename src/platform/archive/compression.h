@@ -25,6 +25,21 @@
 
 namespace arkstash::archive {
 
+// Memory for pieces straight from the system and back to it when freed. Pieces are allocated
+// on the workers and freed on the writer's thread; through malloc, each worker's arena would
+// keep what the writer freed, and memory would grow past the budget with the thread count.
+template <typename T>
+struct PageAllocator {
+    using value_type = T;
+    PageAllocator() = default;
+    template <typename U>
+    PageAllocator(const PageAllocator<U>&) noexcept {}
+    T* allocate(std::size_t n);
+    void deallocate(T* p, std::size_t n) noexcept;
+    bool operator==(const PageAllocator&) const = default;
+};
+using Bytes = std::vector<char, PageAllocator<char>>;
+
 // The libdeflate level that gives, for a request level of 1 to 9, about the size of the zlib
 // level of that number (Normal) or less (Maximum).
 int wholeFileLevel(int level);
@@ -37,7 +52,7 @@ struct PipelineEntry {
 // One piece, compressed (or stored, at level 0).
 struct Piece {
     std::size_t entry = 0;  // the file it belongs to, by its index in the list
-    std::vector<char> bytes;
+    Bytes bytes;
     std::uint32_t crc = 0;        // CRC-32 of the piece's uncompressed bytes
     std::uint64_t inputSize = 0;  // its uncompressed size
     std::uint64_t fileSize = 0;   // the file's size as read (whole pieces)
