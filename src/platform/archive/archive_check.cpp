@@ -63,8 +63,13 @@ Archive openArchive(const std::string& path, const std::string& password, std::s
         return nullptr;
     }
     struct stat st;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        problem = ::fstat(fd, &st) != 0 ? std::strerror(errno) : kindOf(st.st_mode);
+    if (::fstat(fd, &st) != 0) {
+        problem = std::strerror(errno);
+        ::close(fd);
+        return nullptr;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        problem = kindOf(st.st_mode);
         ::close(fd);
         return nullptr;
     }
