@@ -75,8 +75,8 @@ int main(int argc, char** argv) {
     picker.setFont(controls::tahoma825());
     picker.setText(QDir::toNativeSeparators(QDir::homePath() + "/Backups").toStdString());
     picker.ToolTipText = "Folder the archive is written to";
-    picker.Width = 4935;  // as the main window has it
-    picker.Height = 285;
+    picker.width = 4935;  // as the main window has it
+    picker.height = 285;
 
     controls::vbwProgressBar fileBar, projectBar, upright;
     for (auto* bar : {&fileBar, &projectBar, &upright}) {

@@ -17,5 +17,14 @@ int main(int argc, char** argv) {
                              if (!v) return std::nullopt;
                              return std::string(v);
                          }};
-    return arkstash::cli::run(args, io);
+    // Whatever goes wrong that nothing below foresaw is one line and a usage status, never an
+    // abort with a core dump and a half-written terminal line.
+    try {
+        return arkstash::cli::run(args, io);
+    } catch (const std::exception& e) {
+        std::cerr << "arkstash: unexpected error: " << e.what() << "\n";
+    } catch (...) {
+        std::cerr << "arkstash: unexpected error\n";
+    }
+    return arkstash::cli::kExitUsage;
 }

@@ -10,11 +10,11 @@
 #include <memory>
 #include <string>
 
-#include "cli/session.h"
-#include "form/main_form.h"
+#include "cli/project_session.h"
+#include "platform/archive/libzip_engine.h"
 #include "platform/ide/memory_ide.h"
 #include "platform/registry/memory_registry.h"
-#include "projectview/fill_tree.h"
+#include "window/main_window.h"
 
 namespace {
 
@@ -127,11 +127,12 @@ GeneratedGroup& groupOf(int projects) {
 void BM_LoadAndScan(benchmark::State& state) {
     GeneratedGroup& group = groupOf(static_cast<int>(state.range(0)));
     std::size_t rows = 0;
+    os::PosixFileSystem files;
     for (auto _ : state) {
-        cli::Session session;
+        registry::MemoryRegistry settings;
+        cli::ProjectSession session(files, settings, {});
         session.load({group.groupFile});
-        session.open();
-        rows = session.form().ListView1.items.size();
+        rows = session.list().rows.size();
         benchmark::DoNotOptimize(rows);
     }
     state.counters["components"] = static_cast<double>(state.range(0) * kComponentsPerProject);
@@ -157,19 +158,25 @@ void BM_ScanOnly(benchmark::State& state) {
     os::PosixFileSystem files;
     os::SystemClock clock;
     registry::MemoryRegistry settings;
-    ui::ScriptedDialogs dialogs;
-    ui::HeadlessEventLoop loop;
-    form::Platform platform{files, clock, settings, dialogs, loop};
-    form::MainForm frm(platform);
-    frm.VBInstance = &vbe;
+    struct NoDialogs final : ui::Dialogs {
+        ui::Answer show(const ui::Message&) override { return ui::Answer::No; }
+        std::vector<std::string> openFiles(const ui::FileOpenRequest&) override { return {}; }
+        std::string chooseFolder(const std::string&) override { return {}; }
+    } dialogs;
+    ui::NoEventLoop loop;
+    ui::NoShell shell;
+    archive::LibzipEngine engine;
+    window::Services services{files, clock, settings, dialogs, loop, shell, engine};
+    window::MainWindow window(services);
+    window.setEnvironment(&vbe);
     // A list sorted by an earlier column click places every row as it comes.
-    frm.ListView1.Sorted = state.range(1) != 0;
+    if (state.range(1) != 0) window.fileList.sortByColumn(projectview::kTypeColumn);
     for (auto _ : state) {
-        projectview::FillTree(frm);
-        benchmark::DoNotOptimize(frm.ListView1.items.data());
+        window.FillTree();
+        benchmark::DoNotOptimize(window.fileList.rows().data());
     }
     state.counters["components"] = static_cast<double>(state.range(0) * kComponentsPerProject);
-    state.counters["rows"] = static_cast<double>(frm.ListView1.items.size());
+    state.counters["rows"] = static_cast<double>(window.fileList.size());
 }
 BENCHMARK(BM_ScanOnly)
     ->Args({50, 0})

@@ -1,18 +1,43 @@
-// The references and components list, and the look-up of a control's file from its ".oca".
+// The type libraries and controls the projects refer to, and the file on disk behind each, so a
+// backup can take them along.
 #pragma once
 
+#include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
-#include "form/main_form.h"
+#include "platform/ide/ide.h"
+#include "platform/os/file_system.h"
+#include "platform/registry/registry.h"
 
 namespace arkstash::backup {
 
-// Rebuilds ListView2: one row per distinct library the open projects refer to, with the file
-// that holds it. Files that exist (and ".oca" files resolved to their control) are ticked.
-void LoadReferences(form::MainForm& frm);
-// The option's click: enables the frame and the list with it and stores it as "AddRef" at once.
-void chkAddComponents_Click(form::MainForm& frm);
-// A released mouse button over ListView2 (1 left, 2 right): the right one opens its pop-up menu.
-void ListView2_MouseUp(form::MainForm& frm, int button);
+struct ReferenceRow {
+    std::string description;
+    long major = 0;
+    long minor = 0;
+    // The file found on disk; none ("Unknown") when none was found; for a control's cached
+    // ".oca" the registered control file, empty when its registration was not found.
+    std::optional<std::string> file;
+    std::string guid;
+    bool resolved = false;  // found on disk and not broken: shown in black and ticked
+    bool checked = false;   // taken into a backup when the references option is on
+};
+
+// "Description", "Version" ("2.0"), "File" ("Unknown" when none), "Guid".
+enum ReferenceColumn : std::size_t { kDescriptionColumn, kVersionColumn, kReferenceFileColumn,
+                                     kGuidColumn, kReferenceColumnCount };
+std::string cellText(const ReferenceRow& row, std::size_t column);
+
+// Told the error number when a control's ".oca" holds no type library that can be read.
+using TypeLibraryFailure = std::function<void(long errorNumber)>;
+
+// One row per distinct library the projects refer to, in the order the projects and their
+// references come; the runtime's own library ("Visual Basic runtime objects and procedures")
+// is never listed.
+std::vector<ReferenceRow> LoadReferences(ide::VBE& environment, os::FileSystem& fs,
+                                         registry::Registry& classes,
+                                         const TypeLibraryFailure& cannotLoadTypeLibrary = {});
 
 }  // namespace arkstash::backup

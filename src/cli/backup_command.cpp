@@ -1,6 +1,7 @@
-// `arkstash backup PROJECT.vbp|GROUP.vbg`: the Backup command of the window, headless. The
-// projects are loaded and scanned, the settings read from the same store as the desktop app,
-// the options of this run laid over them (never stored), and the same backup run started.
+// `arkstash backup PROJECT.vbp|GROUP.vbg`: the window's Backup command without the window. The
+// projects are loaded and scanned, the stored options read from the same store as the desktop
+// app's, the options of this run laid over them (never stored), and the archive written by
+// the same engine.
 #include <CLI/CLI.hpp>
 
 #include <atomic>
@@ -9,17 +10,17 @@
 #include <memory>
 #include <ostream>
 
-#include "backup/zip_files.h"
+#include "backup/backup_plan.h"
+#include "backup/backup_target.h"
 #include "cli/cli.h"
 #include "cli/console_output.h"
 #include "cli/password_input.h"
-#include "cli/session.h"
+#include "cli/project_session.h"
 #include "cli/text_out.h"
 #include "cli/user_store.h"
-#include "form/helpers.h"
 #include "platform/archive/libzip_engine.h"
-#include "platform/error.h"
-#include "shell/main_window.h"
+#include "projectview/scan.h"
+#include "util/paths.h"
 
 namespace arkstash::cli {
 
@@ -28,6 +29,7 @@ namespace {
 struct BackupOptions {
     std::string project;
     std::string dir;
+    std::string name;
     std::optional<bool> date;
     std::string level;
     bool noReferences = false;
@@ -45,113 +47,97 @@ const char* levelText(const std::string& name) {
     return nullptr;
 }
 
-// The engine the window drives, with the console following its progress. A dry run plans
-// instead of writing.
-class ConsoleEngine : public archive::ArchiveEngine {
+// The engine's progress on the console; its warnings as lines on stderr.
+class ConsoleObserver final : public archive::ArchiveObserver {
   public:
-    ConsoleEngine(ConsoleProgress& progress, bool dryRun, std::ostream& out)
-        : progress_(progress), dryRun_(dryRun), out_(out) {}
+    ConsoleObserver(ConsoleProgress& progress, Io& io) : progress_(progress), io_(io) {}
 
-    archive::ArchiveResult write(const archive::ArchiveRequest& request,
-                                 archive::ArchiveObserver& observer) override {
-        started = true;
-        target = request.target;
-        if (dryRun_) {
-            printPlan(request);
-            return {.outcome = archive::Outcome::NothingToDo};
-        }
-        struct Following : archive::ArchiveObserver {
-            ConsoleProgress& progress;
-            archive::ArchiveObserver& inner;
-            Following(ConsoleProgress& p, archive::ArchiveObserver& i) : progress(p), inner(i) {}
-            void preparing(const std::string& path) override { inner.preparing(path); }
-            void fileProgress(const std::string& path, int percent) override {
-                progress.file(path, static_cast<std::int16_t>(percent));
-                inner.fileProgress(path, percent);
-            }
-            void overallProgress(int percent) override {
-                progress.global(static_cast<std::int16_t>(percent));
-                inner.overallProgress(percent);
-            }
-            void checking(int percent) override {
-                progress.checking(static_cast<std::int16_t>(percent));
-                inner.checking(percent);
-            }
-            void problem(const archive::FileProblem& p) override { inner.problem(p); }
-        } following(progress_, observer);
-        result = inner.write(request, following);
+    void fileProgress(const std::string& path, int percent) override {
+        progress_.file(path, static_cast<std::int16_t>(percent));
+    }
+    void overallProgress(int percent) override {
+        progress_.global(static_cast<std::int16_t>(percent));
+    }
+    void checking(int percent) override { progress_.checking(static_cast<std::int16_t>(percent)); }
+    void problem(const archive::FileProblem& problem) override {
+        say("Warning: " + archive::describe(problem));
+    }
+    // The name was taken while the archive was written: nobody agreed to replace that one.
+    bool replaceTakenTarget(const std::string&) override { return false; }
+
+    void say(const std::string& text) {
         progress_.clear();
-        return *result;
+        io_.err << "arkstash: " << TerminalSafe(text) << "\n";
     }
-    archive::ArchivePlan plan(const archive::ArchiveRequest& request) const override {
-        return inner.plan(request);
-    }
-    void cancel() noexcept override { inner.cancel(); }
-
-    archive::LibzipEngine inner;
-    bool started = false;
-    std::string target;
-    std::optional<archive::ArchiveResult> result;
-    std::optional<archive::ArchivePlan> dryPlan;
 
   private:
-    void printPlan(const archive::ArchiveRequest& request) {
-        dryPlan = inner.plan(request);
-        std::error_code ec;
-        bool exists = std::filesystem::exists(request.target, ec);
-        out_ << "Would write " << request.target
-             << (exists ? " (replacing the existing archive)" : "") << ", level " << request.level
-             << (request.password.empty() ? ", no password" : ", AES-256 encrypted") << "\n";
-        for (const auto& f : dryPlan->entries)
-            out_ << "  " << TerminalSafe(f.entryName) << "  (" << f.size << " bytes)  from "
-                 << TerminalSafe(f.path) << "\n";
-        for (const auto& s : dryPlan->problems)
-            out_ << "Would skip " << TerminalSafe(archive::describe(s)) << "\n";
-        out_ << dryPlan->entries.size() << (dryPlan->entries.size() == 1 ? " file, " : " files, ")
-             << dryPlan->totalBytes << " bytes";
-        if (!dryPlan->problems.empty()) out_ << "; " << dryPlan->problems.size() << " skipped";
-        out_ << "\n";
-    }
-
     ConsoleProgress& progress_;
-    bool dryRun_;
-    std::ostream& out_;
+    Io& io_;
 };
 
-// Ctrl-C asks the engine to stop, so it removes its temporary file and keeps the old archive;
-// a second Ctrl-C ends the program at once.
-std::atomic<archive::LibzipEngine*> interruptTarget{nullptr};
-extern "C" void onInterrupt(int) {
-    if (auto* e = interruptTarget.load()) e->cancel();
-    std::signal(SIGINT, SIG_DFL);
+// Ctrl-C, and the SIGTERM and SIGHUP that `timeout`, service managers and a closed terminal
+// send, ask the engine to stop: it removes its temporary file and keeps the old archive. A
+// second signal of the same kind ends the program at once.
+constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
+std::atomic<archive::ArchiveEngine*> interruptTarget{nullptr};
+std::atomic<int> interruptedBy{0};
+extern "C" void onInterrupt(int signal) {
+    interruptedBy.store(signal);
+    if (auto* engine = interruptTarget.load()) engine->cancel();
+    std::signal(signal, SIG_DFL);
 }
 
 class InterruptGuard {
   public:
-    explicit InterruptGuard(archive::LibzipEngine& e) {
-        interruptTarget.store(&e);
-        struct sigaction sa {};
-        sa.sa_handler = onInterrupt;
-        sigemptyset(&sa.sa_mask);
-        ::sigaction(SIGINT, &sa, &old_);
+    explicit InterruptGuard(archive::ArchiveEngine& engine) {
+        interruptedBy.store(0);
+        interruptTarget.store(&engine);
+        struct sigaction action {};
+        action.sa_handler = onInterrupt;
+        sigemptyset(&action.sa_mask);
+        for (std::size_t i = 0; i < std::size(kStopSignals); ++i)
+            ::sigaction(kStopSignals[i], &action, &old_[i]);
     }
     ~InterruptGuard() {
-        ::sigaction(SIGINT, &old_, nullptr);
+        for (std::size_t i = 0; i < std::size(kStopSignals); ++i)
+            ::sigaction(kStopSignals[i], &old_[i], nullptr);
         interruptTarget.store(nullptr);
     }
     InterruptGuard(const InterruptGuard&) = delete;
     InterruptGuard& operator=(const InterruptGuard&) = delete;
 
   private:
-    struct sigaction old_ {};
+    struct sigaction old_[std::size(kStopSignals)] {};
 };
 
-// Sets a check box without raising its Click, so that an option of this run is not stored.
-void setQuietly(ui::CheckBox& box, int value) {
-    auto click = std::move(box.Click);
-    box.Click = nullptr;
-    box.setValue(value);
-    box.Click = std::move(click);
+// The archive name a user gave: ".zip" is added when it has none.
+std::string chosenName(const std::string& name) {
+    std::string lower = name;
+    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return lower.size() >= 4 && lower.compare(lower.size() - 4, 4, ".zip") == 0 ? name
+                                                                             : name + ".zip";
+}
+
+void printPlan(const archive::ArchivePlan& plan, const backup::BackupPlan& backup, bool exists,
+               std::ostream& out) {
+    out << "Would write " << TerminalSafe(backup.archivePath)
+        << (exists ? " (replacing the existing archive)" : "") << ", level " << backup.level
+        << (backup.password ? ", AES-256 encrypted" : ", no password") << "\n";
+    for (const auto& entry : plan.entries)
+        out << "  " << TerminalSafe(entry.entryName) << "  (" << entry.size << " bytes)  from "
+            << TerminalSafe(entry.path) << "\n";
+    for (const auto& problem : plan.problems)
+        out << "Would skip " << TerminalSafe(problem.path) << ": "
+            << TerminalSafe(archive::describe(problem)) << "\n";
+    out << plan.entries.size() << (plan.entries.size() == 1 ? " file, " : " files, ")
+        << plan.totalBytes << " bytes";
+    if (!plan.problems.empty()) out << "; " << plan.problems.size() << " skipped";
+    out << "\n";
+}
+
+bool pathExists(const std::string& path) {
+    std::error_code ec;
+    return std::filesystem::exists(path, ec);
 }
 
 int runBackup(const BackupOptions& o, Io& io) {
@@ -162,20 +148,8 @@ int runBackup(const BackupOptions& o, Io& io) {
         return kExitUsage;
     }
 
-    // The same store as the desktop app: the scan keeps the window's settings there as usual;
-    // the options of this run are laid over them afterwards and never stored.
     UserStore store = openUserStore(io);
-
-    ConsoleProgress progress(io.err, io.errIsTerminal);
-    ConsoleDialogs dialogs(io, &progress,
-                           o.yes || o.dryRun ? ConsoleDialogs::Overwrite::Yes
-                                             : ConsoleDialogs::Overwrite::AskTerminal);
-    ConsoleEngine engine(progress, o.dryRun, io.out);
-
-    SessionOptions options = store.options;
-    options.dialogs = &dialogs;
-    Session session(options);
-    session.platform().engine = &engine;
+    ProjectSession session(store.files, *store.registry, store.loaderOptions);
     try {
         for (const auto& issue : session.load({o.project}).issues)
             io.err << "arkstash: warning: " << TerminalSafe(issue.file) << ": "
@@ -185,55 +159,99 @@ int runBackup(const BackupOptions& o, Io& io) {
                << TerminalSafe(e.what()) << "\n";
         return kExitUsage;
     }
-    try {
-        session.open();
-    } catch (const std::exception& e) {
-        io.err << "arkstash: " << TerminalSafe(e.what()) << "\n";
-        return kExitUsage;
-    }
+    ConsoleProgress progress(io.err, io.errIsTerminal);
+    ConsoleObserver observer(progress, io);
+    Listing listing = session.list(
+        [&](long errorNumber) { observer.say("Could Not Load Type Library: " + std::to_string(errorNumber)); });
 
-    // The Backup command: the settings are read again, then this run's options laid over them.
-    form::MainForm& frm = session.form();
-    form::MainForm::run(frm.routines.ReadSettings);
+    // The stored options, with this run's laid over them.
+    ShownOptions options = listing.options;
     if (!o.dir.empty()) {
         std::filesystem::path dir = std::filesystem::absolute(o.dir).lexically_normal();
         std::error_code ec;
         std::filesystem::create_directory(dir, ec);  // the last level only, as the window does
-        frm.txtBackupDir.setText(dir.string());
+        options.backupFolder = dir.string();
     }
-    if (o.date) frm.chkDateComp.setValue(*o.date ? 1 : 0);  // derives the name again
-    if (!o.level.empty()) frm.cmbCompLevel.setText(levelText(o.level));
-    if (o.noReferences) setQuietly(frm.chkAddComponents, 0);
-    frm.chkPassword.setValue(password->empty() ? 0 : 1);
-    frm.txtPassword.setText(*password);
+    if (o.date) options.addDate = *o.date;
+    if (!o.level.empty()) options.compression = levelText(o.level);
+    if (o.noReferences) options.includeReferences = false;
 
+    backup::BackupPlan plan;
+    plan.references = options.includeReferences;
+    plan.files = backup::filesToBackUp(listing.rows, listing.references, plan.references);
+    // What the projects name but the scan could not list goes to the engine too: it reports
+    // each with its reason, and the run cannot count as complete.
+    for (const auto& problem : listing.scan.problems) plan.files.push_back(problem.path);
+    for (const auto& file : plan.files)
+        if (file != "Unknown" && projectview::isOutsideFolders(file, listing.scan.projectFolders))
+            observer.say("note: outside the project folders: " + file);
+    plan.level = backup::compressionLevelOf(options.compression).value_or(plan.level);
+    if (!password->empty()) plan.password = *password;
+
+    // An empty file list shows no archive name, as the window's empty state does.
+    std::string name;
+    if (!o.name.empty())
+        name = chosenName(o.name);
+    else if (!listing.rows.empty())
+        name = backup::archiveNameFor(listing.projectFile.value_or(""),
+                                      options.addDate ? std::optional(os::SystemClock().now())
+                                                      : std::nullopt);
+    if (options.backupFolder.empty()) {
+        observer.say("Select a backup directory");
+        return kExitNoArchive;
+    }
+    if (name.empty()) {
+        observer.say("Select a ZIPfile");
+        return kExitNoArchive;
+    }
+    if (backup::hasForbiddenCharacter(name)) {
+        observer.say(std::string(backup::kForbiddenCharactersMessage) + ": \"" + name + "\"" +
+                     (o.name.empty() ? " (from " + listing.projectFile.value_or(o.project) +
+                                           "); choose a name with --name"
+                                     : ""));
+        return o.name.empty() ? kExitNoArchive : kExitUsage;
+    }
+    plan.archivePath = util::JoinPath(options.backupFolder, name);
+
+    archive::LibzipEngine engine;
+    const bool exists = pathExists(plan.archivePath);
+    if (o.dryRun) {
+        archive::ArchivePlan written = engine.plan(backup::archiveRequest(plan, true));
+        printPlan(written, plan, exists, io.out);
+        if (written.entries.empty()) return kExitNoArchive;
+        return written.problems.empty() ? kExitOk : kExitFilesSkipped;
+    }
+    bool replace = o.yes;
+    if (exists && !replace) {
+        replace = io.inIsTerminal &&
+                  askYesNo(io, "Backup file exists, overwrite?", &progress);
+        if (!replace) {
+            io.err << "arkstash: " << TerminalSafe(plan.archivePath)
+                   << " exists; give --yes to replace it (the old archive is kept)\n";
+            return kExitNoArchive;
+        }
+    }
+
+    archive::ArchiveResult result;
     {
-        InterruptGuard guard(engine.inner);
-        backup::ZipFiles(frm);
+        InterruptGuard guard(engine);
+        result = engine.write(backup::archiveRequest(plan, replace), observer);
     }
     progress.clear();
-
-    if (o.dryRun) {
-        if (!engine.dryPlan) return kExitNoArchive;
-        if (engine.dryPlan->entries.empty()) return kExitNoArchive;
-        return engine.dryPlan->problems.empty() ? kExitOk : kExitFilesSkipped;
-    }
-    const std::string target = form::JoinPath(frm.txtBackupDir.Text(), frm.txtZipFile.Text());
-    if (!engine.started) {
-        if (dialogs.questionRefused)
-            io.err << "arkstash: " << TerminalSafe(target)
-                   << " exists; give --yes to replace it (the old archive is kept)\n";
+    using archive::Outcome;
+    if (result.outcome != Outcome::Complete && result.outcome != Outcome::Incomplete) {
+        observer.say(backup::describeResult(result));
+        // Stopped by a signal: once the old archive is safe, end the way that signal ends a
+        // program, so a script or service manager sees what happened.
+        if (int signal = interruptedBy.load(); signal != 0) std::raise(signal);
         return kExitNoArchive;
     }
-    if (!engine.result) return kExitNoArchive;
-    const archive::ArchiveResult& run = *engine.result;
-    if (run.outcome != archive::Outcome::Complete && run.outcome != archive::Outcome::Incomplete)
-        return kExitNoArchive;
-    io.out << "Backup written: " << run.writtenTo << " (" << run.entries
-           << (run.entries == 1 ? " file, " : " files, ") << "verified";
-    if (!run.problems.empty()) io.out << "; " << run.problems.size() << " skipped";
+    if (result.outcome == Outcome::Complete) observer.say("Project backup completed");
+    io.out << "Backup written: " << TerminalSafe(result.writtenTo) << " (" << result.entries
+           << (result.entries == 1 ? " file, " : " files, ") << "verified";
+    if (!result.problems.empty()) io.out << "; " << result.problems.size() << " skipped";
     io.out << ")\n";
-    return run.outcome == archive::Outcome::Complete ? kExitOk : kExitFilesSkipped;
+    return result.outcome == Outcome::Complete ? kExitOk : kExitFilesSkipped;
 }
 
 }  // namespace
@@ -244,6 +262,8 @@ Command addBackupCommand(CLI::App& app, Io& io) {
         "backup", "Back up a project or group into one verified ZIP archive, as the window does");
     sub->add_option("PROJECT", o->project, "the project (.vbp) or group (.vbg) file")->required();
     sub->add_option("--dir", o->dir, "backup folder for this run (instead of the stored one)");
+    sub->add_option("--name", o->name,
+                    "archive file name for this run (instead of one derived from the project)");
     sub->add_flag("--date,!--no-date", o->date,
                   "add (or leave out) the date and time in the archive name for this run");
     sub->add_option("--level", o->level, "compression for this run")
@@ -256,6 +276,8 @@ Command addBackupCommand(CLI::App& app, Io& io) {
     sub->footer(
         "Options apply to this run only; the stored settings are not changed. Without --yes an "
         "existing archive is replaced only when the question is answered at a terminal.\n"
+        "A run that cannot take every file the projects name writes NAME.incomplete.zip and "
+        "keeps the last complete NAME.zip as it was.\n"
         "Exit status: 0 every file written and verified; 3 archive written and verified but files "
         "were skipped; 1 no archive written (a previous one is kept); 2 bad usage or a project "
         "that cannot be loaded.");

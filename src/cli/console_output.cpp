@@ -81,22 +81,11 @@ void ConsoleProgress::clear() {
     drawn_ = false;
 }
 
-int ConsoleDialogs::MsgBox(const ui::MessageBoxRequest& request) {
-    shown.push_back(request.prompt);
-    if (progress_) progress_->clear();
-    if ((request.style & 0xF) != ui::vbYesNo) {
-        io_.err << "arkstash: " << TerminalSafe(request.prompt) << "\n";
-        return ui::vbOK;
-    }
-    if (policy_ == Overwrite::Yes) return ui::vbYes;
-    if (policy_ == Overwrite::AskTerminal && io_.inIsTerminal) {
-        io_.err << TerminalSafe(request.prompt) << " [y/N] " << std::flush;
-        std::string answer;
-        if (std::getline(io_.in, answer) && (answer == "y" || answer == "Y" || answer == "yes"))
-            return ui::vbYes;
-    }
-    questionRefused = true;
-    return ui::vbNo;
+bool askYesNo(Io& io, const std::string& question, ConsoleProgress* progress) {
+    if (progress) progress->clear();
+    io.err << TerminalSafe(question) << " [y/N] " << std::flush;
+    std::string answer;
+    return std::getline(io.in, answer) && (answer == "y" || answer == "Y" || answer == "yes");
 }
 
 }  // namespace arkstash::cli

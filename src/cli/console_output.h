@@ -1,5 +1,5 @@
-// What a headless run shows on the console: progress on stderr (a bar redrawn in place on a
-// terminal, one plain line per file otherwise), and the window's message boxes as text.
+// What a run shows on the console: progress on stderr (a bar redrawn in place on a terminal,
+// one plain line per file otherwise), and the one question a run may ask.
 #pragma once
 
 #include <cstdint>
@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "cli/cli.h"
-#include "platform/ui/dialogs.h"
 
 namespace arkstash::cli {
 
@@ -33,26 +32,8 @@ class ConsoleProgress {
     bool checkingAnnounced_ = false;
 };
 
-// Message boxes of a headless run. An OK box is printed to stderr; the one question a run asks
-// (whether to replace an existing archive) is answered by the command's policy.
-class ConsoleDialogs : public ui::Dialogs {
-  public:
-    enum class Overwrite { Yes, AskTerminal, No };
-    ConsoleDialogs(Io& io, ConsoleProgress* progress, Overwrite policy)
-        : io_(io), progress_(progress), policy_(policy) {}
-
-    int MsgBox(const ui::MessageBoxRequest& request) override;
-    std::string OpenFile(const ui::FileOpenRequest&) override { return {}; }
-    std::string BrowseForFolder(const std::string&) override { return {}; }
-    using Dialogs::MsgBox;
-
-    bool questionRefused = false;    // a Yes/No question was answered No
-    std::vector<std::string> shown;  // every prompt, in order
-
-  private:
-    Io& io_;
-    ConsoleProgress* progress_;
-    Overwrite policy_;
-};
+// Asks a yes/no question at the terminal (stderr, answer on stdin); anything but "y" or "yes"
+// is No.
+bool askYesNo(Io& io, const std::string& question, ConsoleProgress* progress);
 
 }  // namespace arkstash::cli

@@ -1,19 +1,23 @@
 // `arkstash list`: loads the projects, scans them as the window does and prints the file list
-// (a table), the project tree (--tree) or both as JSON (--json).
+// (a table), the project tree (--tree) or everything as JSON (--json).
 #include <CLI/CLI.hpp>
+#include <nlohmann/json.hpp>
 
-#include <cstdio>
 #include <memory>
 #include <ostream>
 
 #include "cli/cli.h"
-#include "cli/session.h"
+#include "cli/project_session.h"
 #include "cli/text_out.h"
 #include "cli/user_store.h"
+#include "controls/list_columns.h"
+#include "util/calendar.h"
 
 namespace arkstash::cli {
 
 namespace {
+
+using Json = nlohmann::ordered_json;
 
 struct ListOptions {
     std::vector<std::string> paths;
@@ -21,163 +25,186 @@ struct ListOptions {
     bool json = false;
 };
 
-const char* kGap = "  ";
+constexpr const char* kGap = "  ";
+constexpr const char* kNoFiles = "No saved files found in project";
 
-std::string padded(const std::string& text, std::size_t width, ui::Alignment a) {
+struct Table {
+    std::vector<std::string> headers;
+    std::vector<controls::Alignment> alignments;
+    std::vector<std::vector<std::string>> rows;
+    std::vector<std::string> notes;  // after a row's last cell; none for most rows
+};
+
+constexpr const char* kOutsideNote = "(outside the project folders)";
+
+std::string padded(const std::string& text, std::size_t width, controls::Alignment alignment) {
     std::size_t w = DisplayWidth(text);
     std::string fill(w < width ? width - w : 0, ' ');
-    return a == ui::Alignment::Right ? fill + text : text + fill;
+    return alignment == controls::Alignment::Right ? fill + text : text + fill;
 }
 
-std::string rtrim(std::string s) {
-    while (!s.empty() && s.back() == ' ') s.pop_back();
-    return s;
-}
-
-// The window pads the first header to leave room for the check box; a terminal has none.
-std::string headerText(const std::string& text) {
-    std::size_t start = text.find_first_not_of(' ');
-    return start == std::string::npos ? std::string() : text.substr(start);
-}
-
-void printTable(const ui::ListView& list, std::ostream& out) {
-    const std::size_t n = list.columns.size();
-    if (n == 0) return;
-    std::vector<std::string> header(n);
-    std::vector<std::vector<std::string>> cells(list.items.size(), std::vector<std::string>(n));
+void printTable(const Table& table, std::ostream& out) {
+    const std::size_t n = table.headers.size();
     std::vector<std::size_t> width(n, 0);
-    for (std::size_t c = 0; c < n; ++c) {
-        header[c] = TerminalSafe(headerText(list.columns[c].text));
-        width[c] = DisplayWidth(header[c]);
+    std::vector<std::vector<std::string>> lines;
+    lines.push_back({});
+    for (std::size_t c = 0; c < n; ++c) lines[0].push_back(TerminalSafe(table.headers[c]));
+    for (const auto& row : table.rows) {
+        lines.push_back({});
+        for (std::size_t c = 0; c < n; ++c) lines.back().push_back(TerminalSafe(row[c]));
     }
-    for (std::size_t r = 0; r < list.items.size(); ++r)
+    for (const auto& line : lines)
+        for (std::size_t c = 0; c < n; ++c) width[c] = std::max(width[c], DisplayWidth(line[c]));
+    for (std::size_t l = 0; l < lines.size(); ++l) {
+        std::string text;
         for (std::size_t c = 0; c < n; ++c) {
-            cells[r][c] = TerminalSafe(list.items[r].cell(c));
-            width[c] = std::max(width[c], DisplayWidth(cells[r][c]));
+            if (c) text += kGap;
+            text += padded(lines[l][c], width[c], table.alignments[c]);
         }
-    auto line = [&](const std::vector<std::string>& row) {
-        std::string s;
-        for (std::size_t c = 0; c < n; ++c) {
-            if (c) s += kGap;
-            s += padded(row[c], width[c], list.columns[c].alignment);
-        }
-        out << rtrim(std::move(s)) << '\n';
-    };
-    line(header);
-    for (const auto& row : cells) line(row);
+        while (!text.empty() && text.back() == ' ') text.pop_back();
+        if (l > 0 && l - 1 < table.notes.size() && !table.notes[l - 1].empty())
+            text += kGap + table.notes[l - 1];
+        out << text << '\n';
+    }
+}
+
+Table fileTable(const std::vector<projectview::FileRow>& rows) {
+    using controls::Alignment;
+    if (rows.empty()) return {{"File"}, {Alignment::Left}, {{kNoFiles}}};
+    Table table{{"File", "Lines", "Type", "Size", "Date", "Saved"},
+                {Alignment::Left, Alignment::Right, Alignment::Left, Alignment::Right,
+                 Alignment::Left, Alignment::Left},
+                {}};
+    for (const auto& row : rows) {
+        table.rows.emplace_back();
+        for (std::size_t c = 0; c < projectview::kFileColumnCount; ++c)
+            table.rows.back().push_back(projectview::cellText(row, c));
+        table.notes.push_back(row.outside ? kOutsideNote : "");
+    }
+    return table;
+}
+
+Table referenceTable(const std::vector<backup::ReferenceRow>& rows) {
+    using controls::Alignment;
+    Table table{{"Description", "Version", "File", "Guid"},
+                {Alignment::Left, Alignment::Left, Alignment::Left, Alignment::Left},
+                {}};
+    for (const auto& row : rows) {
+        table.rows.emplace_back();
+        for (std::size_t c = 0; c < backup::kReferenceColumnCount; ++c)
+            table.rows.back().push_back(backup::cellText(row, c));
+    }
+    return table;
 }
 
 // The outline of the tree; the bold node (the start-up project) is marked with "*".
-void printTree(const ui::TreeView& tree, std::ostream& out) {
-    const auto& nodes = tree.nodes;
+void printTree(const projectview::ProjectTree& tree, std::ostream& out) {
+    const auto& nodes = tree.nodes();
     std::vector<std::vector<std::size_t>> children(nodes.size());
     std::vector<std::size_t> roots;
     for (std::size_t i = 0; i < nodes.size(); ++i) {
-        auto p = nodes[i].parent;
-        if (p && *p < nodes.size() && *p != i)
-            children[*p].push_back(i);
+        if (nodes[i].parent && *nodes[i].parent < i)
+            children[*nodes[i].parent].push_back(i);
         else
             roots.push_back(i);
     }
-    // Depth first, without recursion; a node is printed once even if parents loop.
-    std::vector<bool> printed(nodes.size(), false);
     std::vector<std::pair<std::size_t, std::size_t>> stack;  // node, depth
     for (auto it = roots.rbegin(); it != roots.rend(); ++it) stack.emplace_back(*it, 0);
     while (!stack.empty()) {
         auto [i, depth] = stack.back();
         stack.pop_back();
-        if (printed[i]) continue;
-        printed[i] = true;
         out << (nodes[i].bold ? "* " : "  ") << std::string(depth * 2, ' ')
-            << TerminalSafe(nodes[i].text) << '\n';
-        const auto& kids = children[i];
-        for (auto it = kids.rbegin(); it != kids.rend(); ++it) stack.emplace_back(*it, depth + 1);
+            << TerminalSafe(nodes[i].caption) << '\n';
+        for (auto it = children[i].rbegin(); it != children[i].rend(); ++it)
+            stack.emplace_back(*it, depth + 1);
     }
 }
 
-// "#RRGGBB" of a direct colour (&HBBGGRR); null for the list's default and system colours.
-std::string jsonColour(const std::optional<ui::Colour>& c) {
-    if (!c || (*c & 0x80000000u)) return "null";
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "\"#%02X%02X%02X\"", *c & 0xFF, (*c >> 8) & 0xFF,
-                  (*c >> 16) & 0xFF);
-    return buf;
+const char* kindName(projectview::FileKind kind) {
+    switch (kind) {
+        case projectview::FileKind::Group:
+            return "group";
+        case projectview::FileKind::Project:
+            return "project";
+        case projectview::FileKind::Binary:
+            return "binary";
+        case projectview::FileKind::Component:
+            return "component";
+        case projectview::FileKind::UserAdded:
+            return "user_added";
+    }
+    return "component";
 }
 
-void printJson(const form::MainForm& frm, std::ostream& out) {
-    static const char* const rowFields[] = {"file", "lines", "type", "size", "date", "saved"};
-    out << "{\n  \"rows\": [";
-    const auto& items = frm.ListView1.items;
-    for (std::size_t r = 0; r < items.size(); ++r) {
-        const ui::ListItem& item = items[r];
-        out << (r ? ",\n    {" : "\n    {");
-        for (std::size_t c = 0; c < 6; ++c)
-            out << JsonString(rowFields[c]) << ": " << JsonString(item.cell(c)) << ", ";
-        out << "\"checked\": " << (item.checked ? "true" : "false")
-            << ", \"color\": " << jsonColour(item.foreColor) << ", \"image\": " << item.smallIcon
-            << "}";
-    }
-    out << (items.empty() ? "],\n" : "\n  ],\n");
-    out << "  \"tree\": [";
-    const auto& nodes = frm.tvMain.nodes;
-    for (std::size_t i = 0; i < nodes.size(); ++i) {
-        const ui::TreeNode& n = nodes[i];
-        out << (i ? ",\n    {" : "\n    {");
-        out << "\"key\": " << (n.key.empty() ? "null" : JsonString(n.key))
-            << ", \"caption\": " << JsonString(n.text) << ", \"image\": " << n.image
-            << ", \"parent\": "
-            << (n.parent && *n.parent < nodes.size() ? std::to_string(*n.parent) : "null")
-            << ", \"bold\": " << (n.bold ? "true" : "false")
-            << ", \"expanded\": " << (n.expanded ? "true" : "false") << "}";
-    }
-    out << (nodes.empty() ? "],\n" : "\n  ],\n");
-    // The references and components the projects use, as the "Info" tab lists them.
-    static const char* const referenceFields[] = {"description", "version", "file", "guid"};
-    out << "  \"references\": [";
-    const auto& refs = frm.ListView2.items;
-    for (std::size_t r = 0; r < refs.size(); ++r) {
-        out << (r ? ",\n    {" : "\n    {");
-        for (std::size_t c = 0; c < 4; ++c)
-            out << JsonString(referenceFields[c]) << ": " << JsonString(refs[r].cell(c)) << ", ";
-        out << "\"checked\": " << (refs[r].checked ? "true" : "false")
-            << ", \"color\": " << jsonColour(refs[r].foreColor) << "}";
-    }
-    out << (refs.empty() ? "]\n" : "\n  ]\n");
-    out << "}\n";
+template <typename T>
+Json orNull(const std::optional<T>& value) {
+    return value ? Json(*value) : Json(nullptr);
+}
+
+// Text for JSON: bytes that are not UTF-8 become U+FFFD, so the output always parses.
+std::string jsonText(const std::string& text) {
+    return ValidUtf8(text);
+}
+
+Json listingJson(const Listing& listing) {
+    Json rows = Json::array();
+    for (const auto& row : listing.rows)
+        rows.push_back({{"path", jsonText(row.path)},
+                        {"kind", kindName(row.kind)},
+                        {"type", row.typeText},
+                        {"lines", orNull(row.lines)},
+                        {"size", row.size},
+                        {"created", util::iso8601(row.created)},
+                        {"modified", util::iso8601(row.modified)},
+                        {"saved", orNull(row.saved)},
+                        {"checked", row.checked},
+                        {"user_added", row.userAdded()},
+                        {"project", row.project.empty() ? Json(nullptr) : Json(jsonText(row.project))},
+                        {"outside", row.outside},
+                        {"image", row.image}});
+    Json tree = Json::array();
+    for (const auto& node : listing.scan.tree.nodes())
+        tree.push_back({{"key", node.key.empty() ? Json(nullptr) : Json(jsonText(node.key))},
+                        {"caption", jsonText(node.caption)},
+                        {"image", node.image},
+                        {"parent", orNull(node.parent)},
+                        {"bold", node.bold},
+                        {"expanded", node.expanded}});
+    Json references = Json::array();
+    for (const auto& ref : listing.references)
+        references.push_back(
+            {{"description", jsonText(ref.description)},
+             {"version", backup::cellText(ref, backup::kVersionColumn)},
+             {"file", ref.file ? Json(jsonText(*ref.file)) : Json(nullptr)},
+             {"guid", jsonText(ref.guid)},
+             {"checked", ref.checked}});
+    return Json{{"version", 1}, {"rows", rows}, {"tree", tree}, {"references", references}};
 }
 
 int runList(const ListOptions& options, Io& io) {
-    // The scan stores the window's settings as the desktop app's does: one store for both.
     UserStore store = openUserStore(io);
-    Session session(store.options);
-    ide::LoadReport report;
+    ProjectSession session(store.files, *store.registry, store.loaderOptions);
     try {
-        report = session.load(options.paths);
+        for (const auto& issue : session.load(options.paths).issues)
+            io.err << "arkstash: warning: " << TerminalSafe(issue.file) << ": "
+                   << TerminalSafe(issue.message) << '\n';
     } catch (const std::exception& e) {
         io.err << "arkstash: " << TerminalSafe(e.what()) << '\n';
         return kExitUsage;
     }
-    for (const auto& issue : report.issues)
-        io.err << "arkstash: warning: " << TerminalSafe(issue.file) << ": "
-               << TerminalSafe(issue.message) << '\n';
-    try {
-        session.open();
-    } catch (const std::exception& e) {
-        // The scan drops what fails on its own; anything that still escapes is reported.
-        io.err << "arkstash: " << TerminalSafe(e.what()) << '\n';
-        return kExitUsage;
-    }
-    const form::MainForm& frm = session.form();
-    if (options.json)
-        printJson(frm, io.out);
-    else if (options.tree)
-        printTree(frm.tvMain, io.out);
-    else {
-        printTable(frm.ListView1, io.out);
+    Listing listing = session.list([&](long errorNumber) {
+        io.err << "arkstash: Could Not Load Type Library: " << errorNumber << '\n';
+    });
+    if (options.json) {
+        io.out << listingJson(listing).dump(2) << '\n';
+    } else if (options.tree) {
+        printTree(listing.scan.tree, io.out);
+    } else {
+        printTable(fileTable(listing.rows), io.out);
         // References and components follow the files, after a blank line, when there are any.
-        if (!frm.ListView2.items.empty()) {
+        if (!listing.references.empty()) {
             io.out << '\n';
-            printTable(frm.ListView2, io.out);
+            printTable(referenceTable(listing.references), io.out);
         }
     }
     io.out.flush();

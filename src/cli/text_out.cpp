@@ -72,49 +72,13 @@ bool inRanges(char32_t cp, const char32_t (*ranges)[2], std::size_t n) {
 
 }  // namespace
 
-std::string JsonString(std::string_view text) {
+std::string ValidUtf8(std::string_view text) {
     std::string out;
-    out.reserve(text.size() + 2);
-    out += '"';
+    out.reserve(text.size());
     for (std::size_t i = 0; i < text.size();) {
         char32_t cp = next(text, i);
-        switch (cp) {
-            case '"':
-                out += "\\\"";
-                continue;
-            case '\\':
-                out += "\\\\";
-                continue;
-            case '\b':
-                out += "\\b";
-                continue;
-            case '\f':
-                out += "\\f";
-                continue;
-            case '\n':
-                out += "\\n";
-                continue;
-            case '\r':
-                out += "\\r";
-                continue;
-            case '\t':
-                out += "\\t";
-                continue;
-            default:
-                break;
-        }
-        if (cp == kInvalid) {
-            out += "\\ufffd";
-        } else if (cp < 0x20 || cp == 0x7F || cp == 0x2028 || cp == 0x2029) {
-            // The last two are valid JSON but end a line in JavaScript.
-            static const char hex[] = "0123456789abcdef";
-            out += "\\u";
-            for (int shift = 12; shift >= 0; shift -= 4) out += hex[(cp >> shift) & 0xF];
-        } else {
-            appendUtf8(out, cp);
-        }
+        appendUtf8(out, cp == kInvalid ? char32_t{0xFFFD} : cp);
     }
-    out += '"';
     return out;
 }
 

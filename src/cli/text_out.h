@@ -1,4 +1,5 @@
-// Text the command line prints: JSON strings, terminal-safe text and its width in columns.
+// Text the command line prints: well-formed UTF-8 for JSON, terminal-safe text and its width in
+// columns.
 // Paths and names come from project files and may hold anything, including bytes that are not
 // UTF-8 and control characters.
 #pragma once
@@ -9,9 +10,8 @@
 
 namespace arkstash::cli {
 
-// The text as a quoted JSON string. Quotes, backslashes and control characters are escaped;
-// bytes that are not well-formed UTF-8 become U+FFFD, so the result is always valid JSON.
-std::string JsonString(std::string_view text);
+// The text with every byte that is not part of well-formed UTF-8 replaced by U+FFFD.
+std::string ValidUtf8(std::string_view text);
 
 // The text with control characters and bytes that are not well-formed UTF-8 replaced by "?",
 // so printing it cannot move the cursor, clear the screen or break a line.

@@ -5,7 +5,7 @@
 #include "cli/text_out.h"
 #include "platform/registry/hive_registry.h"
 #include "platform/registry/memory_registry.h"
-#include "shell/settings.h"
+#include "window/settings_store.h"
 
 namespace arkstash::cli {
 
@@ -17,9 +17,7 @@ UserStore openUserStore(Io& io) {
         io.err << "arkstash: warning: settings are not kept: " << TerminalSafe(e.what()) << '\n';
         store.registry = std::make_unique<registry::MemoryRegistry>();
     }
-    store.options.settings = store.registry.get();
-    store.options.loader = shell::LoaderOptionsFromSettings(*store.registry);
-    store.options.loader.classes = store.registry.get();
+    store.loaderOptions = window::SettingsStore(*store.registry).loaderOptions();
     return store;
 }
 

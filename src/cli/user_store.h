@@ -1,18 +1,20 @@
-// The user's own settings and type-library registrations, shared with the desktop app, and the
-// session options that follow from them (code page, drive mappings, registrations).
+// The user's own settings and type-library registrations, shared with the desktop app, and
+// the loader's options that follow from them (code page, drive mappings, registrations).
 #pragma once
 
 #include <memory>
 
 #include "cli/cli.h"
-#include "cli/session.h"
+#include "platform/ide/loader.h"
+#include "platform/os/file_system.h"
 #include "platform/registry/registry.h"
 
 namespace arkstash::cli {
 
 struct UserStore {
+    os::PosixFileSystem files;
     std::unique_ptr<registry::Registry> registry;
-    SessionOptions options;  // settings, loader options and registrations filled in
+    ide::LoaderOptions loaderOptions;  // registrations included
 };
 
 // Opens the user's hives (see registry::hiveFolder). When no folder can be found (no HOME),

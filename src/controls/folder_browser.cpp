@@ -36,59 +36,59 @@ constexpr std::int16_t kAltMask = 4;
 void FolderTextBox::setText(std::string text) {
     selStart_ = 0;
     selLength_ = 0;
-    ui::TextBox::setText(std::move(text));
+    TextBox::setText(std::move(text));
 }
 
 // The text may have been replaced through the plain text box since the selection was set, so
 // both ends are clamped when read.
 int FolderTextBox::SelStart() const {
-    return std::min(selStart_, characterCount(Text()));
+    return std::min(selStart_, characterCount(text()));
 }
 
 int FolderTextBox::SelLength() const {
-    return std::min(selLength_, characterCount(Text()) - SelStart());
+    return std::min(selLength_, characterCount(text()) - SelStart());
 }
 
 void FolderTextBox::setSelStart(int start) {
     if (start < 0) throw runtimeError(kErrInvalidPropertyValue);
-    selStart_ = std::min(start, characterCount(Text()));
+    selStart_ = std::min(start, characterCount(text()));
     selLength_ = 0;
 }
 
 void FolderTextBox::setSelLength(int length) {
     if (length < 0) throw runtimeError(kErrInvalidPropertyValue);
-    selLength_ = std::min(length, characterCount(Text()) - SelStart());
+    selLength_ = std::min(length, characterCount(text()) - SelStart());
 }
 
 std::string FolderTextBox::SelText() const {
-    std::size_t from = byteOffset(Text(), SelStart());
-    std::size_t to = byteOffset(Text(), SelStart() + SelLength());
-    return Text().substr(from, to - from);
+    std::size_t from = byteOffset(text(), SelStart());
+    std::size_t to = byteOffset(text(), SelStart() + SelLength());
+    return text().substr(from, to - from);
 }
 
-void FolderTextBox::setSelText(const std::string& text) {
+void FolderTextBox::setSelText(const std::string& inserted) {
     int start = SelStart();
-    std::size_t from = byteOffset(Text(), start);
-    std::size_t to = byteOffset(Text(), start + SelLength());
-    std::string replaced = Text().substr(0, from) + text + Text().substr(to);
-    ui::TextBox::setText(std::move(replaced));
-    selStart_ = start + characterCount(text);
+    std::size_t from = byteOffset(text(), start);
+    std::size_t to = byteOffset(text(), start + SelLength());
+    std::string replaced = text().substr(0, from) + inserted + text().substr(to);
+    TextBox::setText(std::move(replaced));
+    selStart_ = start + characterCount(inserted);
     selLength_ = 0;
 }
 
 FolderBrowser::FolderBrowser() {
-    Width = 2535;
-    Height = 465;
+    width = 2535;
+    height = 465;
     txtFolder.name = "txtFolder";
-    txtFolder.Left = 45;
-    txtFolder.Top = 60;
-    txtFolder.Width = 1680;
-    txtFolder.Height = 285;
+    txtFolder.left = 45;
+    txtFolder.top = 60;
+    txtFolder.width = 1680;
+    txtFolder.height = 285;
     cmdBrowse.name = "cmdBrowse";
-    cmdBrowse.Width = 270;
-    cmdBrowse.Height = 270;
-    txtFolder.Change = [this] { txtFolder_Change(); };
-    cmdBrowse.Click = [this] { Browse(); };
+    cmdBrowse.width = 270;
+    cmdBrowse.height = 270;
+    txtFolder.changed = [this] { txtFolder_Change(); };
+    cmdBrowse.clicked = [this] { Browse(); };
 }
 
 void FolderBrowser::attachSurface(Surface* surface) {
@@ -101,14 +101,14 @@ void FolderBrowser::txtFolder_Change() {
     if (Change) Change();
 }
 
-void FolderBrowser::setBackColor(ui::Colour colour) {
+void FolderBrowser::setBackColor(Colour colour) {
     if (!isValidColour(colour)) throw runtimeError(kErrInvalidPropertyValue);
     txtFolder.BackColor = colour;
     viewChanged();
     propertyChanged("BackColor");
 }
 
-void FolderBrowser::setForeColor(ui::Colour colour) {
+void FolderBrowser::setForeColor(Colour colour) {
     if (!isValidColour(colour)) throw runtimeError(kErrInvalidPropertyValue);
     txtFolder.ForeColor = colour;
     viewChanged();
@@ -116,8 +116,8 @@ void FolderBrowser::setForeColor(ui::Colour colour) {
 }
 
 void FolderBrowser::setEnabled(bool enabled) {
-    Enabled = enabled;
-    txtFolder.Enabled = enabled;
+    this->enabled = enabled;
+    txtFolder.enabled = enabled;
     viewChanged();
     propertyChanged("Enabled");
 }
@@ -129,7 +129,7 @@ void FolderBrowser::setFont(const StdFont& font) {
 }
 
 void FolderBrowser::setLocked(bool locked) {
-    txtFolder.Locked = locked;
+    txtFolder.locked = locked;
     viewChanged();
     propertyChanged("Locked");
 }
@@ -158,7 +158,7 @@ void FolderBrowser::setText(std::string text) {
 }
 
 void FolderBrowser::Browse() {
-    txtFolder.SetFocus();
+    txtFolder.focus();
     viewChanged();
     std::string folder = BrowseForFolder(kBrowseTitle);
     if (!folder.empty()) txtFolder.setText(std::move(folder));
@@ -168,7 +168,7 @@ std::string FolderBrowser::BrowseForFolder(const std::string& title) {
     if (!dialogs_) return {};
     std::string path;
     try {
-        path = dialogs_->BrowseForFolder(title);
+        path = dialogs_->chooseFolder(title);
     } catch (const std::exception&) {
         // A failing chooser is the same as a cancelled one: nothing chosen.
         return {};
@@ -177,15 +177,15 @@ std::string FolderBrowser::BrowseForFolder(const std::string& title) {
 }
 
 void FolderBrowser::UserControl_ReadProperties(PropertyBag& bag) {
-    ui::Colour back = readAs<ui::Colour>(bag, "BackColor", kSysWindowBackground);
+    Colour back = readAs<Colour>(bag, "BackColor", kSysWindowBackground);
     if (!isValidColour(back)) throw runtimeError(kErrInvalidPropertyValue);
     txtFolder.BackColor = back;
-    ui::Colour fore = readAs<ui::Colour>(bag, "ForeColor", kSysWindowText);
+    Colour fore = readAs<Colour>(bag, "ForeColor", kSysWindowText);
     if (!isValidColour(fore)) throw runtimeError(kErrInvalidPropertyValue);
     txtFolder.ForeColor = fore;
-    txtFolder.Enabled = Enabled = readAs<bool>(bag, "Enabled", true);
+    txtFolder.enabled = enabled = readAs<bool>(bag, "Enabled", true);
     txtFolder.Font = readAs<StdFont>(bag, "Font", AmbientFont);
-    txtFolder.Locked = readAs<bool>(bag, "Locked", false);
+    txtFolder.locked = readAs<bool>(bag, "Locked", false);
     txtFolder.setSelLength(readAs<std::int32_t>(bag, "SelLength", 0));
     txtFolder.setSelStart(readAs<std::int32_t>(bag, "SelStart", 0));
     txtFolder.setSelText(readAs<std::string>(bag, "SelText", std::string()));
@@ -196,27 +196,27 @@ void FolderBrowser::UserControl_ReadProperties(PropertyBag& bag) {
 void FolderBrowser::UserControl_WriteProperties(PropertyBag& bag) {
     bag.WriteProperty("BackColor", txtFolder.BackColor, kSysWindowBackground);
     bag.WriteProperty("ForeColor", txtFolder.ForeColor, kSysWindowText);
-    bag.WriteProperty("Enabled", txtFolder.Enabled, true);
+    bag.WriteProperty("Enabled", txtFolder.enabled, true);
     bag.WriteProperty("Font", txtFolder.Font, AmbientFont);
-    bag.WriteProperty("Locked", txtFolder.Locked, false);
+    bag.WriteProperty("Locked", txtFolder.locked, false);
     bag.WriteProperty("SelLength", static_cast<std::int32_t>(txtFolder.SelLength()), 0);
     bag.WriteProperty("SelStart", static_cast<std::int32_t>(txtFolder.SelStart()), 0);
     bag.WriteProperty("SelText", txtFolder.SelText(), std::string());
-    bag.WriteProperty("Text", txtFolder.Text(), std::string());
+    bag.WriteProperty("Text", txtFolder.text(), std::string());
 }
 
 void FolderBrowser::UserControl_Resize(double scaleWidth, double scaleHeight, double px,
                                        double py) {
     px_ = px;
     auto whole = [](double v) { return static_cast<long>(roundHalfEven(v)); };
-    cmdBrowse.Left = whole(scaleWidth - cmdBrowse.Width);
-    cmdBrowse.Top = 0;
-    cmdBrowse.Height = whole(scaleHeight);
-    txtFolder.Left = whole(px);
-    txtFolder.Top = whole(py);
+    cmdBrowse.left = whole(scaleWidth - cmdBrowse.width);
+    cmdBrowse.top = 0;
+    cmdBrowse.height = whole(scaleHeight);
+    txtFolder.left = whole(px);
+    txtFolder.top = whole(py);
     // Narrower than the button and the margins: the box shrinks to nothing instead of failing.
-    txtFolder.Width = std::max(0L, whole(scaleWidth - (3 * px + cmdBrowse.Width)));
-    txtFolder.Height = whole(scaleHeight);
+    txtFolder.width = std::max(0L, whole(scaleWidth - (3 * px + cmdBrowse.width)));
+    txtFolder.height = whole(scaleHeight);
     viewChanged();
 }
 
@@ -224,7 +224,7 @@ void FolderBrowser::UserControl_Paint() {
     if (!surface_) return;
     surface_->Cls();
     // A light one-pixel line just left of the button, over the full height.
-    double x = cmdBrowse.Left - px_;
+    double x = cmdBrowse.left - px_;
     surface_->FillBox(x, 0, x, surface_->ScaleHeight(), kSys3DLight);
 }
 

@@ -13,7 +13,7 @@
 #include "controls/property_bag.h"
 #include "controls/surface.h"
 #include "controls/user_control.h"
-#include "platform/ui/basic_controls.h"
+#include "controls/basic_controls.h"
 #include "platform/ui/dialogs.h"
 
 namespace arkstash::controls {
@@ -22,10 +22,10 @@ inline constexpr const char* kBrowseTitle = "Select a folder";
 
 // The text box of the folder picker: a text box with colours, a font, a selection and a tool
 // tip. Positions and lengths of the selection count characters (UTF-8 code points).
-class FolderTextBox : public ui::TextBox {
+class FolderTextBox : public TextBox {
   public:
-    ui::Colour BackColor = kSysWindowBackground;
-    ui::Colour ForeColor = kSysWindowText;
+    Colour BackColor = kSysWindowBackground;
+    Colour ForeColor = kSysWindowText;
     StdFont Font;
     std::string ToolTipText;
 
@@ -54,7 +54,7 @@ class FolderBrowser : public UserControl {
     // The text box every text property passes through to. Its Change is the control's own
     // (it raises `Change`); handle `Change` instead.
     FolderTextBox txtFolder;
-    ui::Button cmdBrowse;
+    Button cmdBrowse;
     // The tool tip the container gave the control (copied to txtFolder when shown).
     std::string ToolTipText;
 
@@ -66,15 +66,15 @@ class FolderBrowser : public UserControl {
     void attachSurface(Surface* surface);
 
     // Stored properties, passed through to txtFolder; each setter notifies the host.
-    ui::Colour BackColor() const { return txtFolder.BackColor; }
-    void setBackColor(ui::Colour colour);  // an invalid colour: "Invalid property value"
-    ui::Colour ForeColor() const { return txtFolder.ForeColor; }
-    void setForeColor(ui::Colour colour);
+    Colour BackColor() const { return txtFolder.BackColor; }
+    void setBackColor(Colour colour);  // an invalid colour: "Invalid property value"
+    Colour ForeColor() const { return txtFolder.ForeColor; }
+    void setForeColor(Colour colour);
     // Enabled is read from the ControlState field; the setter keeps txtFolder in step.
     void setEnabled(bool enabled);
     const StdFont& Font() const { return txtFolder.Font; }
     void setFont(const StdFont& font);
-    bool Locked() const { return txtFolder.Locked; }
+    bool Locked() const { return txtFolder.locked; }
     void setLocked(bool locked);
     int SelLength() const { return txtFolder.SelLength(); }
     void setSelLength(int length);
@@ -82,7 +82,7 @@ class FolderBrowser : public UserControl {
     void setSelStart(int start);
     std::string SelText() const { return txtFolder.SelText(); }
     void setSelText(const std::string& text);
-    const std::string& Text() const { return txtFolder.Text(); }
+    const std::string& text() const { return txtFolder.text(); }
     void setText(std::string text);
 
     // Repaints the text box.

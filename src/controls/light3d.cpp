@@ -5,8 +5,8 @@
 namespace arkstash::controls {
 
 Light3D::Light3D() {
-    Width = 3495;
-    Height = 1575;
+    width = 3495;
+    height = 1575;
     lin3D[0] = {kSys3DShadow, 0, 0, 3480, 0};
     lin3D[1] = {kSys3DShadow, 0, 0, 0, 1560};
     lin3D[2] = {kSys3DHighlight, 0, 1560, 3480, 1560};
@@ -17,7 +17,7 @@ void Light3D::attachSurface(Surface* surface) {
     surface_ = surface;
     if (!surface_) return;
     surface_->setForeColor(foreColor_);
-    surface_->setEnabled(Enabled);
+    surface_->setEnabled(enabled);
     surface_->setFont(font_);
     surface_->setBackStyle(backStyle_);
     surface_->setBorderStyle(borderStyle_);
@@ -26,7 +26,7 @@ void Light3D::attachSurface(Surface* surface) {
     surface_->setBackColor(backColor_);
 }
 
-void Light3D::setForeColor(ui::Colour colour) {
+void Light3D::setForeColor(Colour colour) {
     if (!isValidColour(colour)) throw runtimeError(kErrInvalidPropertyValue);
     if (surface_) surface_->setForeColor(colour);
     foreColor_ = colour;
@@ -35,7 +35,7 @@ void Light3D::setForeColor(ui::Colour colour) {
 
 void Light3D::setEnabled(bool enabled) {
     if (surface_) surface_->setEnabled(enabled);
-    Enabled = enabled;
+    this->enabled = enabled;
     propertyChanged("Enabled");
 }
 
@@ -65,7 +65,7 @@ void Light3D::setAutoRedraw(bool on) {
     propertyChanged("AutoRedraw");
 }
 
-void Light3D::setBackColor(ui::Colour colour) {
+void Light3D::setBackColor(Colour colour) {
     if (!isValidColour(colour)) throw runtimeError(kErrInvalidPropertyValue);
     if (surface_) surface_->setBackColor(colour);
     backColor_ = colour;
@@ -73,8 +73,8 @@ void Light3D::setBackColor(ui::Colour colour) {
 }
 
 void Light3D::colourLines(bool sunken) {
-    ui::Colour nearEdges = sunken ? kSys3DShadow : kSys3DHighlight;
-    ui::Colour farEdges = sunken ? kSys3DHighlight : kSys3DShadow;
+    Colour nearEdges = sunken ? kSys3DShadow : kSys3DHighlight;
+    Colour farEdges = sunken ? kSys3DHighlight : kSys3DShadow;
     lin3D[0].BorderColor = nearEdges;
     lin3D[1].BorderColor = nearEdges;
     lin3D[2].BorderColor = farEdges;
@@ -97,7 +97,7 @@ void Light3D::Cls() {
     if (surface_) surface_->Cls();
 }
 
-void Light3D::PSet_(float X, float Y, ui::Colour Color) {
+void Light3D::PSet_(float X, float Y, Colour Color) {
     if (surface_) surface_->PSet(X + 1, Y + 1, Color);
 }
 
@@ -108,23 +108,23 @@ void Light3D::UserControl_InitProperties() {
 
 namespace {
 
-void checkColour(ui::Colour c) {
+void checkColour(Colour c) {
     if (!isValidColour(c)) throw runtimeError(kErrInvalidPropertyValue);
 }
 
 }  // namespace
 
 void Light3D::UserControl_ReadProperties(PropertyBag& bag) {
-    ui::Colour back = readAs<ui::Colour>(bag, "BackColor", kSysButtonFace);
+    Colour back = readAs<Colour>(bag, "BackColor", kSysButtonFace);
     checkColour(back);
     if (surface_) surface_->setBackColor(back);
     backColor_ = back;
-    ui::Colour fore = readAs<ui::Colour>(bag, "ForeColor", kSysButtonText);
+    Colour fore = readAs<Colour>(bag, "ForeColor", kSysButtonText);
     checkColour(fore);
     if (surface_) surface_->setForeColor(fore);
     foreColor_ = fore;
-    Enabled = readAs<bool>(bag, "Enabled", true);
-    if (surface_) surface_->setEnabled(Enabled);
+    enabled = readAs<bool>(bag, "Enabled", true);
+    if (surface_) surface_->setEnabled(enabled);
     setFont(readAs<StdFont>(bag, "Font", AmbientFont));
     std::int16_t backStyle = readAs<std::int16_t>(bag, "BackStyle", std::int16_t{1});
     if (backStyle != 0 && backStyle != 1) throw runtimeError(kErrInvalidPropertyValue);
@@ -144,7 +144,7 @@ void Light3D::UserControl_ReadProperties(PropertyBag& bag) {
 void Light3D::UserControl_WriteProperties(PropertyBag& bag) {
     bag.WriteProperty("BackColor", backColor_, kSysButtonFace);
     bag.WriteProperty("ForeColor", foreColor_, kSysButtonText);
-    bag.WriteProperty("Enabled", Enabled, true);
+    bag.WriteProperty("Enabled", enabled, true);
     bag.WriteProperty("Font", font_, AmbientFont);
     bag.WriteProperty("BackStyle", backStyle_, std::int16_t{1});
     bag.WriteProperty("BorderStyle", borderStyle_, std::int16_t{0});

@@ -23,7 +23,7 @@ namespace arkstash::controls {
 
 // A line control: a colour and two end points.
 struct LineControl {
-    ui::Colour BorderColor = 0;
+    Colour BorderColor = 0;
     float X1 = 0, Y1 = 0, X2 = 0, Y2 = 0;
 };
 
@@ -39,8 +39,8 @@ class Light3D : public UserControl {
     std::array<LineControl, 4> lin3D;
 
     // Properties; each setter sets the surface member and notifies the host.
-    ui::Colour ForeColor() const { return foreColor_; }
-    void setForeColor(ui::Colour colour);  // an invalid colour: "Invalid property value"
+    Colour ForeColor() const { return foreColor_; }
+    void setForeColor(Colour colour);  // an invalid colour: "Invalid property value"
     // Enabled is read from the ControlState field; the setter passes it to the surface.
     void setEnabled(bool enabled);
     const StdFont& Font() const { return font_; }
@@ -51,8 +51,8 @@ class Light3D : public UserControl {
     void setPicture(const StdPicture& picture);
     bool AutoRedraw() const { return autoRedraw_; }
     void setAutoRedraw(bool on);
-    ui::Colour BackColor() const { return backColor_; }
-    void setBackColor(ui::Colour colour);
+    Colour BackColor() const { return backColor_; }
+    void setBackColor(Colour colour);
     // True: sunken (dark top and left); False: raised.
     bool Style() const { return style_; }
     void setStyle(bool sunken);
@@ -65,7 +65,7 @@ class Light3D : public UserControl {
     void Refresh();
     void Cls();
     // Sets the pixel one unit right of and below (X, Y).
-    void PSet_(float X, float Y, ui::Colour Color);
+    void PSet_(float X, float Y, Colour Color);
 
     // Events raised to the container.
     std::function<void()> Resize;
@@ -100,8 +100,8 @@ class Light3D : public UserControl {
 
     Surface* surface_ = nullptr;
     bool style_ = true;
-    ui::Colour foreColor_ = kSysButtonText;
-    ui::Colour backColor_ = kSysButtonFace;
+    Colour foreColor_ = kSysButtonText;
+    Colour backColor_ = kSysButtonFace;
     StdFont font_;
     std::int16_t backStyle_ = 1;
     std::int16_t borderStyle_ = 0;

@@ -26,8 +26,8 @@ void underOwnSource(F&& step) {
 }  // namespace
 
 vbwProgressBar::vbwProgressBar() {
-    Width = 5310;
-    Height = 960;
+    width = 5310;
+    height = 960;
 }
 
 void vbwProgressBar::attachSurface(Surface* picStatus) {
@@ -81,7 +81,7 @@ void vbwProgressBar::setFont(const StdFont& font) {
     propertyChanged("Font");
 }
 
-void vbwProgressBar::setProgressColor(ui::Colour colour) {
+void vbwProgressBar::setProgressColor(Colour colour) {
     underOwnSource([&] {
         if (!isValidColour(colour)) throw runtimeError(kErrInvalidPropertyValue);
         if (picStatus_) picStatus_->setForeColor(colour);
@@ -147,7 +147,7 @@ void vbwProgressBar::UserControl_ReadProperties(PropertyBag& bag) {
     text_ = readAs<std::string>(bag, "Text", std::string());
     font_ = readAs<StdFont>(bag, "Font", AmbientFont);
     if (picStatus_) picStatus_->setFont(font_);
-    ui::Colour colour = readAs<ui::Colour>(bag, "ProgressColor", kDefaultProgressColor);
+    Colour colour = readAs<Colour>(bag, "ProgressColor", kDefaultProgressColor);
     underOwnSource([&] {
         if (!isValidColour(colour)) throw runtimeError(kErrInvalidPropertyValue);
         if (picStatus_) picStatus_->setForeColor(colour);
@@ -193,12 +193,12 @@ void vbwProgressBar::DrawProgress(float percent, float value) {
             percent = multiplySingle(divideSingle(value, totalValue_), 100.0f);
         if (picStatus_) drawOnto(*picStatus_, percent);
         // Lets pending repaints and commands run, so the bar moves during a long operation.
-        if (loop_) loop_->DoEvents();
+        if (loop_) loop_->processPendingEvents();
     });
 }
 
 void vbwProgressBar::drawOnto(Surface& s, float percent) {
-    s.setBackColor(ui::kWhite);
+    s.setBackColor(kWhite);
 
     // The shown figure rounds halves up (49.5 -> 50), computed in double so that a value just
     // below a half does not round up through single-precision addition.

@@ -11,7 +11,7 @@
 #include "controls/property_bag.h"
 #include "controls/surface.h"
 #include "controls/user_control.h"
-#include "platform/ui/runtime.h"
+#include "platform/ui/event_loop.h"
 
 namespace arkstash::controls {
 
@@ -22,7 +22,7 @@ inline constexpr const char* kTotalValueDescription =
     "Total value must be a postive, non-zero value";
 // The source every drawing error is passed on under.
 inline constexpr const char* kProgressBarSource = "vbwProgressBar";
-inline constexpr ui::Colour kDefaultProgressColor = 0x800000;
+inline constexpr Colour kDefaultProgressColor = 0x800000;
 
 class vbwProgressBar : public UserControl {
   public:
@@ -49,13 +49,13 @@ class vbwProgressBar : public UserControl {
     void setTotalValue(float total);
     bool ShowStatus() const { return showStatus_; }
     void setShowStatus(bool show);
-    const std::string& Text() const { return text_; }
+    const std::string& text() const { return text_; }
     void setText(std::string text);
     const StdFont& Font() const { return font_; }
     void setFont(const StdFont& font);
-    ui::Colour ProgressColor() const { return progressColor_; }
+    Colour ProgressColor() const { return progressColor_; }
     // An invalid colour throws "Invalid property value" (source "vbwProgressBar").
-    void setProgressColor(ui::Colour colour);
+    void setProgressColor(Colour colour);
     bool Border3D() const { return picBorderStyle_ != 0; }
     void setBorder3D(bool on);
     bool BorderLine() const { return borderStyle_ != 0; }
@@ -98,7 +98,7 @@ class vbwProgressBar : public UserControl {
     std::string textAfterProgress_;
     // Kept by picStatus in the runtime; mirrored here so they live without a surface.
     StdFont font_ = tahoma825();
-    ui::Colour progressColor_ = kDefaultProgressColor;
+    Colour progressColor_ = kDefaultProgressColor;
     int picBorderStyle_ = vbFixedSingle;
     int borderStyle_ = vbBSNone;
 };

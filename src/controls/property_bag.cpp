@@ -12,7 +12,7 @@ namespace {
 template <typename T>
 constexpr bool isNumber =
     std::is_same_v<T, bool> || std::is_same_v<T, std::int16_t> || std::is_same_v<T, std::int32_t> ||
-    std::is_same_v<T, ui::Colour> || std::is_same_v<T, float>;
+    std::is_same_v<T, Colour> || std::is_same_v<T, float>;
 
 // A stored boolean is -1 (True) or 0 to the runtime.
 template <typename T>
@@ -31,12 +31,12 @@ T numberAs(double d) {
         return toInteger(d);
     } else if constexpr (std::is_same_v<T, std::int32_t>) {
         return toLong(d);
-    } else if constexpr (std::is_same_v<T, ui::Colour>) {
+    } else if constexpr (std::is_same_v<T, Colour>) {
         // Colours are 32-bit patterns: a negative long is a system colour index.
-        if (d < 0) return static_cast<ui::Colour>(toLong(d));
+        if (d < 0) return static_cast<Colour>(toLong(d));
         double r = roundHalfEven(d);
         if (!(r <= 4294967295.0)) throw runtimeError(kErrOverflow);
-        return static_cast<ui::Colour>(r);
+        return static_cast<Colour>(r);
     } else {
         return toSingle(d);
     }
@@ -73,7 +73,7 @@ T readAs(PropertyBag& bag, const std::string& name, const T& defaultValue) {
 ARKSTASH_PROPERTY_TYPE(bool)
 ARKSTASH_PROPERTY_TYPE(std::int16_t)
 ARKSTASH_PROPERTY_TYPE(std::int32_t)
-ARKSTASH_PROPERTY_TYPE(ui::Colour)
+ARKSTASH_PROPERTY_TYPE(Colour)
 ARKSTASH_PROPERTY_TYPE(float)
 ARKSTASH_PROPERTY_TYPE(std::string)
 ARKSTASH_PROPERTY_TYPE(StdFont)

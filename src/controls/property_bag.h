@@ -9,12 +9,12 @@
 #include <vector>
 
 #include "controls/std_objects.h"
-#include "platform/ui/control.h"
+#include "controls/control_state.h"
 
 namespace arkstash::controls {
 
 // Booleans, 16- and 32-bit integers, colours, singles, texts, fonts and pictures.
-using PropertyValue = std::variant<bool, std::int16_t, std::int32_t, ui::Colour, float, std::string,
+using PropertyValue = std::variant<bool, std::int16_t, std::int32_t, Colour, float, std::string,
                                    StdFont, StdPicture>;
 
 class PropertyBag {

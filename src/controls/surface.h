@@ -12,7 +12,7 @@
 #include <string>
 
 #include "controls/std_objects.h"
-#include "platform/ui/control.h"
+#include "controls/control_state.h"
 
 namespace arkstash::controls {
 
@@ -39,11 +39,11 @@ class Surface {
     virtual void setHeight(double height) = 0;
 
     // Sets the background colour and clears the whole surface to it.
-    virtual void setBackColor(ui::Colour colour) = 0;
+    virtual void setBackColor(Colour colour) = 0;
     // Clears the surface to the current background colour.
     virtual void Cls() = 0;
     // The colour text is printed in.
-    virtual void setForeColor(ui::Colour colour) = 0;
+    virtual void setForeColor(Colour colour) = 0;
     virtual void setFont(const StdFont& font) = 0;
     virtual void setBorderStyle(int style) = 0;
     // One of DrawMode; applies to FillBox, Line and PSet, not to text.
@@ -57,10 +57,10 @@ class Surface {
 
     // Fills the box between two corners given in either order, clipped to the inner area.
     // A box narrower than a pixel still covers one pixel, so a box of zero width is a line.
-    virtual void FillBox(double x1, double y1, double x2, double y2, ui::Colour colour) = 0;
+    virtual void FillBox(double x1, double y1, double x2, double y2, Colour colour) = 0;
     // A one-pixel line including both end points.
-    virtual void Line(double x1, double y1, double x2, double y2, ui::Colour colour) = 0;
-    virtual void PSet(double x, double y, ui::Colour colour) = 0;
+    virtual void Line(double x1, double y1, double x2, double y2, Colour colour) = 0;
+    virtual void PSet(double x, double y, Colour colour) = 0;
 
     // Members only a container surface has; a surface without them ignores them.
     virtual void setBackStyle(int /*style*/) {}

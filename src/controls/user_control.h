@@ -6,11 +6,11 @@
 #include <string>
 
 #include "controls/std_objects.h"
-#include "platform/ui/control.h"
+#include "controls/control_state.h"
 
 namespace arkstash::controls {
 
-class UserControl : public ui::ControlState {
+class UserControl : public ControlState {
   public:
     UserControl() = default;
     // Controls wire their own parts to `this`; a copy would call into the original.

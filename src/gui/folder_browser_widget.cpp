@@ -65,23 +65,23 @@ FolderBrowserWidget::~FolderBrowserWidget() {
 }
 
 QSize FolderBrowserWidget::sizeHint() const {
-    return {toPixels(picker_.Width, tpp_.x), toPixels(picker_.Height, tpp_.y)};
+    return {toPixels(picker_.width, tpp_.x), toPixels(picker_.height, tpp_.y)};
 }
 
 void FolderBrowserWidget::syncFromState() {
     if (typing_) return;
     syncing_ = true;
     const auto& box = picker_.txtFolder;
-    QString text = QString::fromStdString(box.Text());
+    QString text = QString::fromStdString(box.text());
     if (edit_->text() != text) edit_->setText(text);
     int start = box.SelStart(), length = box.SelLength();
     if (length > 0)
         edit_->setSelection(start, length);
     else if (edit_->cursorPosition() != start)
         edit_->setCursorPosition(start);
-    edit_->setReadOnly(box.Locked);
-    edit_->setEnabled(box.Enabled);
-    button_->setEnabled(picker_.Enabled);
+    edit_->setReadOnly(box.locked);
+    edit_->setEnabled(box.enabled);
+    button_->setEnabled(picker_.enabled);
     edit_->setFont(toQFont(box.Font));
     edit_->setToolTip(QString::fromStdString(box.ToolTipText));
     QPalette pal = edit_->palette();
@@ -97,14 +97,14 @@ void FolderBrowserWidget::syncFromState() {
 }
 
 void FolderBrowserWidget::placeChildren() {
-    auto rect = [this](const ui::ControlState& c) {
-        return QRect(toPixels(c.Left, tpp_.x), toPixels(c.Top, tpp_.y),
-                     std::max(0, toPixels(c.Width, tpp_.x)),
-                     std::max(0, toPixels(c.Height, tpp_.y)));
+    auto rect = [this](const controls::ControlState& c) {
+        return QRect(toPixels(c.left, tpp_.x), toPixels(c.top, tpp_.y),
+                     std::max(0, toPixels(c.width, tpp_.x)),
+                     std::max(0, toPixels(c.height, tpp_.y)));
     };
     QRect text = rect(picker_.txtFolder);
     edit_->setGeometry(text);
-    edit_->setVisible(text.width() > 0 && picker_.txtFolder.Visible);
+    edit_->setVisible(text.width() > 0 && picker_.txtFolder.visible);
     button_->setGeometry(rect(picker_.cmdBrowse));
 }
 

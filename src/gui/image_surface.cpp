@@ -59,7 +59,7 @@ void ImageSurface::notify() const {
     if (changed) changed();
 }
 
-QColor ImageSurface::resolve(ui::Colour colour) const {
+QColor ImageSurface::resolve(controls::Colour colour) const {
     return toQColor(colour, palette_);
 }
 
@@ -135,7 +135,7 @@ void ImageSurface::setHeight(double height) {
     notify();
 }
 
-void ImageSurface::setBackColor(ui::Colour colour) {
+void ImageSurface::setBackColor(controls::Colour colour) {
     resolve(colour);  // refuses an invalid colour before anything changes
     backColor_ = colour;
     Cls();
@@ -150,7 +150,7 @@ void ImageSurface::Cls() {
     notify();
 }
 
-void ImageSurface::setForeColor(ui::Colour colour) {
+void ImageSurface::setForeColor(controls::Colour colour) {
     resolve(colour);
     foreColor_ = colour;
 }
@@ -196,7 +196,7 @@ void ImageSurface::Print(double x, double y, const std::string& text) {
     notify();
 }
 
-void ImageSurface::FillBox(double x1, double y1, double x2, double y2, ui::Colour colour) {
+void ImageSurface::FillBox(double x1, double y1, double x2, double y2, controls::Colour colour) {
     QColor c = resolve(colour);
     auto span = [](double a, double b, double per) {
         double lo = std::min(a, b) / per, hi = std::max(a, b) / per;
@@ -239,13 +239,13 @@ void ImageSurface::plotLine(QImage& image, QPoint from, QPoint to, QRgb colour, 
     }
 }
 
-void ImageSurface::Line(double x1, double y1, double x2, double y2, ui::Colour colour) {
+void ImageSurface::Line(double x1, double y1, double x2, double y2, controls::Colour colour) {
     QRgb c = resolve(colour).rgb();
     plotLine(image_, {pixelX(x1), pixelY(y1)}, {pixelX(x2), pixelY(y2)}, c, drawMode_);
     notify();
 }
 
-void ImageSurface::PSet(double x, double y, ui::Colour colour) {
+void ImageSurface::PSet(double x, double y, controls::Colour colour) {
     QColor c = resolve(colour);
     QPoint at(pixelX(x), pixelY(y));
     if (!image_.rect().contains(at)) return;

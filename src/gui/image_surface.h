@@ -37,7 +37,7 @@ class ImageSurface : public controls::Surface {
 
     void setPalette(const QPalette& palette) { palette_ = palette; }
     const QPalette& palette() const { return palette_; }
-    QColor resolve(ui::Colour colour) const;
+    QColor resolve(controls::Colour colour) const;
     // Units to pixels: a point lies in the pixel that contains it.
     int pixelX(double x) const;
     int pixelY(double y) const;
@@ -61,18 +61,18 @@ class ImageSurface : public controls::Surface {
     double ScaleWidth() const override;
     double ScaleHeight() const override;
     void setHeight(double height) override;
-    void setBackColor(ui::Colour colour) override;
+    void setBackColor(controls::Colour colour) override;
     void Cls() override;
-    void setForeColor(ui::Colour colour) override;
+    void setForeColor(controls::Colour colour) override;
     void setFont(const controls::StdFont& font) override;
     void setBorderStyle(int style) override;
     void setDrawMode(int mode) override;
     double TextWidth(const std::string& text) override;
     double TextHeight(const std::string& text) override;
     void Print(double x, double y, const std::string& text) override;
-    void FillBox(double x1, double y1, double x2, double y2, ui::Colour colour) override;
-    void Line(double x1, double y1, double x2, double y2, ui::Colour colour) override;
-    void PSet(double x, double y, ui::Colour colour) override;
+    void FillBox(double x1, double y1, double x2, double y2, controls::Colour colour) override;
+    void Line(double x1, double y1, double x2, double y2, controls::Colour colour) override;
+    void PSet(double x, double y, controls::Colour colour) override;
     void setBackStyle(int style) override;
     void setPicture(const controls::StdPicture& picture) override;
     void setEnabled(bool enabled) override;
@@ -94,8 +94,8 @@ class ImageSurface : public controls::Surface {
     QImage metrics_;
     QImage picture_;
     QFont font_;
-    ui::Colour backColor_ = 0xFFFFFF;
-    ui::Colour foreColor_ = 0;
+    controls::Colour backColor_ = 0xFFFFFF;
+    controls::Colour foreColor_ = 0;
     int borderStyle_ = 0;
     int drawMode_ = controls::vbCopyPen;
     int backStyle_ = 1;

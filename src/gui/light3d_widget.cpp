@@ -29,7 +29,7 @@ Light3DWidget::~Light3DWidget() {
 }
 
 QSize Light3DWidget::sizeHint() const {
-    return {toPixels(frame_.Width, tpp_.x), toPixels(frame_.Height, tpp_.y)};
+    return {toPixels(frame_.width, tpp_.x), toPixels(frame_.height, tpp_.y)};
 }
 
 void Light3DWidget::catchUpWithSize() {

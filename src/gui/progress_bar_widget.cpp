@@ -24,7 +24,7 @@ ProgressBarWidget::~ProgressBarWidget() {
 }
 
 QSize ProgressBarWidget::sizeHint() const {
-    return {toPixels(bar_.Width, tpp_.x), toPixels(bar_.Height, tpp_.y)};
+    return {toPixels(bar_.width, tpp_.x), toPixels(bar_.height, tpp_.y)};
 }
 
 void ProgressBarWidget::layoutSurface() {

@@ -1,5 +1,4 @@
-// The platform's dialogs on Qt: message boxes with the runtime's buttons and icons, the
-// file-open dialog and the folder chooser.
+// The platform's dialogs on Qt: message boxes, the file-open dialog and the folder chooser.
 #pragma once
 
 #include <QMessageBox>
@@ -18,18 +17,14 @@ class QtDialogs : public ui::Dialogs {
     // Dialogs are owned by `owner`, or by the active window when there is none.
     explicit QtDialogs(QWidget* owner = nullptr);
 
-    int MsgBox(const ui::MessageBoxRequest& request) override;
-    std::string OpenFile(const ui::FileOpenRequest& request) override;
-    std::string BrowseForFolder(const std::string& title) override;
-    using ui::Dialogs::MsgBox;
+    ui::Answer show(const ui::Message& message) override;
+    std::vector<std::string> openFiles(const ui::FileOpenRequest& request) override;
+    std::string chooseFolder(const std::string& title) override;
 
-    // The message box a request asks for, not yet shown: title (the application's when none
-    // is given), plain-text prompt, buttons, icon and default button from the style.
-    static std::unique_ptr<QMessageBox> buildMessageBox(const ui::MessageBoxRequest& request,
+    // The message box a message asks for, not yet shown: title (the application's when none
+    // is given), plain text, buttons, icon and default button.
+    static std::unique_ptr<QMessageBox> buildMessageBox(const ui::Message& message,
                                                         QWidget* parent = nullptr);
-    // The runtime's answer for a pressed button (vbOK, vbCancel, 3 Abort, 4 Retry, 5 Ignore,
-    // vbYes, vbNo).
-    static int answerFor(QMessageBox::StandardButton button);
     // "Text files|*.txt;*.log|All|*.*" as Qt name filters: "Text files (*.txt *.log)", ...
     static QStringList nameFilters(const std::string& filter);
 

@@ -4,7 +4,7 @@
 
 namespace arkstash::gui {
 
-void QtEventLoop::DoEvents() {
+void QtEventLoop::processPendingEvents() {
     if (QCoreApplication::instance()) QCoreApplication::processEvents();
 }
 

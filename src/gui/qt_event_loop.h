@@ -1,14 +1,14 @@
-// Letting the message loop run once on Qt: whatever events are pending (repaints above all)
-// are handled, then control comes back.
+// Letting Qt's event loop run once: whatever events wait (repaints above all) are handled, then
+// control comes back.
 #pragma once
 
-#include "platform/ui/runtime.h"
+#include "platform/ui/event_loop.h"
 
 namespace arkstash::gui {
 
 class QtEventLoop : public ui::EventLoop {
   public:
-    void DoEvents() override;
+    void processPendingEvents() override;
 };
 
 }  // namespace arkstash::gui

@@ -60,7 +60,7 @@ QPalette::ColorRole systemColourRole(unsigned index) {
     }
 }
 
-QColor toQColor(ui::Colour colour, const QPalette& palette) {
+QColor toQColor(controls::Colour colour, const QPalette& palette) {
     if (!controls::isValidColour(colour))
         throw controls::runtimeError(controls::kErrInvalidPropertyValue);
     if (controls::isSystemColour(colour)) {

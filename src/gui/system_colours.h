@@ -5,12 +5,12 @@
 #include <QColor>
 #include <QPalette>
 
-#include "platform/ui/control.h"
+#include "controls/control_state.h"
 
 namespace arkstash::gui {
 
 // Throws "Invalid property value" for a colour the runtime would refuse.
-QColor toQColor(ui::Colour colour, const QPalette& palette);
+QColor toQColor(controls::Colour colour, const QPalette& palette);
 // The palette role a system colour index stands for (index without the high bit).
 QPalette::ColorRole systemColourRole(unsigned index);
 

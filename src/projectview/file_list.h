@@ -1,36 +1,56 @@
-// The file list's rows and the reactions of the list and the tree to the user.
+// The rows of the file list: what a backup writes, in the order the list shows them, with the
+// list's sort order and selected row.
 #pragma once
 
-#include <string>
+#include <optional>
+#include <vector>
 
-#include "form/main_form.h"
+#include "projectview/file_row.h"
 
 namespace arkstash::projectview {
 
-// Text colour of a user-added row (pure blue in the &HBBGGRR order); a click on a row of this
-// colour treats it as user-added.
-inline constexpr ui::Colour kUserAddedColour = 0xFF0000;
+struct SortOrder {
+    std::size_t column = kFileColumn;  // rows are ordered by the text of this column
+    bool descending = false;
+    bool active = false;  // off: rows stay in the order they came
+};
 
-// Makes one file row, checked, with the cells Lines, Type, Size, Date and Saved and the colour
-// of the token ("Black", "Green"; any other token leaves the list's default). Nothing when
-// `Desc` is empty or names no existing, non-hidden file.
-void AddToListView(form::MainForm& frm, const std::string& Desc, const std::string& Item1,
-                   const std::string& Item2, const std::string& Item3, const std::string& item4,
-                   const std::string& Item5, int Icon, const std::string& Color);
+class FileList {
+  public:
+    const std::vector<FileRow>& rows() const { return rows_; }
+    std::size_t size() const { return rows_.size(); }
+    bool empty() const { return rows_.empty(); }
+    FileRow& row(std::size_t index) { return rows_.at(index); }
+    const FileRow& row(std::size_t index) const { return rows_.at(index); }
 
-// Sorts by the clicked column (1-based), flipping the order on every click.
-void ListView1_ColumnClick(form::MainForm& frm, int columnIndex /* 1-based */);
-// A click on a row selects it (as the control does before it raises the event) and sets the
-// file tools from the row's extension and colour.
-void ListView1_ItemClick(form::MainForm& frm, std::size_t row /* 0-based */);
-// Button 2 (right) over a list with rows opens the list's pop-up menu.
-void ListView1_MouseUp(form::MainForm& frm, int button);
-// The tree: a collapsed node loses the selection, an expanded one takes it.
-void tvMain_Collapse(form::MainForm& frm, std::size_t node);
-void tvMain_Expand(form::MainForm& frm, std::size_t node);
+    // Places a row where the sort order puts it: after the rows that sort with it or before it.
+    void add(FileRow row);
+    // Adds many rows and orders them once; the same order as adding them one by one.
+    void addAll(std::vector<FileRow> rows);
+    void remove(std::size_t index);
+    void clear();
 
-// Sets ID_ViewCode and ID_ViewObject from the last three characters of a row's text. The end
-// of a scan leaves ".ctx" rows alone (`ctxIsBinary` false); a row click counts them as binary.
-void SetViewToolsFromExtension(form::MainForm& frm, const std::string& rowText, bool ctxIsBinary);
+    const SortOrder& sortOrder() const { return sort_; }
+    // Orders the rows by `column` (0-based), the other way round from the last sort, whichever
+    // column that was; rows that sort alike keep their order.
+    void sortByColumn(std::size_t column);
+    // The order the next rows are sorted by, without sorting now.
+    void setSortColumn(std::size_t column) { sort_.column = column; }
+
+    std::optional<std::size_t> selected;  // index of the selected row
+    const FileRow* selectedRow() const {
+        return selected && *selected < rows_.size() ? &rows_[*selected] : nullptr;
+    }
+
+  private:
+    void applySort();
+    bool before(const FileRow& a, const FileRow& b) const;
+
+    std::vector<FileRow> rows_;
+    SortOrder sort_;
+};
+
+// Adds the row a file gets (makeFileRow) to the list; false when the file gets none.
+bool AddToListView(FileList& list, os::FileSystem& fs, FileRow candidate);
 
 }  // namespace arkstash::projectview

@@ -1,12 +1,21 @@
-// The "Info" tab: the active project's name, description, build name; the memo's hand-over
-// when the shown project changes.
+// What the "Info" tab tells of the active project.
 #pragma once
 
-#include "form/main_form.h"
+#include <optional>
+#include <string>
+
+#include "platform/ide/ide.h"
 
 namespace arkstash::projectview {
 
-void ProjectInfo(form::MainForm& frm);
-void lblProjectName_Change(form::MainForm& frm);
+struct ProjectInformation {
+    std::optional<std::string> name;
+    std::optional<std::string> description;    // "---" when the project has none
+    std::optional<std::string> buildFileName;  // "---" when the project has none
+    std::optional<std::string> projectFile;    // the project file's path, "" when never saved
+};
+
+// Each field is read on its own; one the environment cannot give is none.
+ProjectInformation readProjectInformation(ide::VBE& environment);
 
 }  // namespace arkstash::projectview

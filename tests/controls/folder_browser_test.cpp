@@ -5,6 +5,7 @@
 
 #include "controls/recording_surface.h"
 #include "platform/error.h"
+#include "support/scripted_dialogs.h"
 
 using namespace arkstash;
 using namespace arkstash::controls;
@@ -14,15 +15,15 @@ using ::testing::ElementsAre;
 namespace {
 
 // A chooser that fails outright, as a broken platform dialog would.
-class FailingDialogs : public ui::ScriptedDialogs {
+class FailingDialogs : public test::ScriptedDialogs {
   public:
-    std::string BrowseForFolder(const std::string&) override {
+    std::string chooseFolder(const std::string&) override {
         throw PlatformError("Shell call failed", 5);
     }
 };
 
 struct PickerFixture : ::testing::Test {
-    ui::ScriptedDialogs dialogs;
+    test::ScriptedDialogs dialogs;
     FolderBrowser picker;
     int changes = 0;
     std::vector<std::string> changed;
@@ -39,30 +40,30 @@ struct PickerFixture : ::testing::Test {
 TEST_F(PickerFixture, ButtonPutsTheChosenFolderIntoTheText) {
     picker.setText("/old");
     changes = 0;
-    dialogs.nextFolders.push_back("/srv/backup");
+    dialogs.folders.push_back("/srv/backup");
     picker.cmdBrowse.click();
-    EXPECT_EQ(picker.Text(), "/srv/backup");
+    EXPECT_EQ(picker.text(), "/srv/backup");
     EXPECT_EQ(changes, 1);
     EXPECT_TRUE(picker.txtFolder.hasFocus);
-    EXPECT_THAT(dialogs.folderRequests, ElementsAre("Select a folder"));
+    EXPECT_THAT(dialogs.folderTitles, ElementsAre("Select a folder"));
 }
 
 TEST_F(PickerFixture, CancelLeavesTheTextAndRaisesNoChange) {
     picker.setText("/keep");
     changes = 0;
     picker.cmdBrowse.click();  // no answer queued: cancelled
-    EXPECT_EQ(picker.Text(), "/keep");
+    EXPECT_EQ(picker.text(), "/keep");
     EXPECT_EQ(changes, 0);
-    EXPECT_EQ(dialogs.folderRequests.size(), 1u);
+    EXPECT_EQ(dialogs.folderTitles.size(), 1u);
 }
 
 TEST_F(PickerFixture, PathEndsAtTheFirstNul) {
-    dialogs.nextFolders.push_back(std::string("/data/x\0garbage", 15));
+    dialogs.folders.push_back(std::string("/data/x\0garbage", 15));
     picker.Browse();
-    EXPECT_EQ(picker.Text(), "/data/x");
-    dialogs.nextFolders.push_back(std::string("\0/never", 7));  // no path at all
+    EXPECT_EQ(picker.text(), "/data/x");
+    dialogs.folders.push_back(std::string("\0/never", 7));  // no path at all
     picker.Browse();
-    EXPECT_EQ(picker.Text(), "/data/x");
+    EXPECT_EQ(picker.text(), "/data/x");
     EXPECT_EQ(changes, 1);
 }
 
@@ -76,7 +77,7 @@ TEST(FolderBrowserAlone, FailingOrMissingChooserChangesNothing) {
     FailingDialogs failing;
     picker.setDialogs(&failing);
     EXPECT_NO_THROW(picker.Browse());
-    EXPECT_EQ(picker.Text(), "/a");
+    EXPECT_EQ(picker.text(), "/a");
     EXPECT_EQ(changes, 0);
 }
 
@@ -91,20 +92,20 @@ TEST_F(PickerFixture, OnlyAltAloneWithDownBrowses) {
         EXPECT_EQ(k.code, before.code);  // keys pass on unchanged
         EXPECT_EQ(k.shift, before.shift);
     }
-    EXPECT_TRUE(dialogs.folderRequests.empty());
+    EXPECT_TRUE(dialogs.folderTitles.empty());
     std::int16_t code = 40, shift = 4;
-    dialogs.nextFolders.push_back("/alt/down");
+    dialogs.folders.push_back("/alt/down");
     picker.UserControl_KeyDown(code, shift);
-    EXPECT_EQ(dialogs.folderRequests.size(), 1u);
-    EXPECT_EQ(picker.Text(), "/alt/down");
+    EXPECT_EQ(dialogs.folderTitles.size(), 1u);
+    EXPECT_EQ(picker.text(), "/alt/down");
     EXPECT_EQ(code, 40);  // the key still reaches the text box
 }
 
 TEST_F(PickerFixture, LockedTextCanStillBeChosen) {
     picker.setLocked(true);
-    dialogs.nextFolders.push_back("/chosen");
+    dialogs.folders.push_back("/chosen");
     picker.Browse();
-    EXPECT_EQ(picker.Text(), "/chosen");
+    EXPECT_EQ(picker.text(), "/chosen");
     EXPECT_TRUE(picker.Locked());
     EXPECT_EQ(changes, 1);
 }
@@ -117,7 +118,7 @@ TEST_F(PickerFixture, EveryTextChangeIsRaised) {
     picker.setSelLength(1);
     EXPECT_EQ(picker.SelText(), "\\");
     picker.setSelText("/");
-    EXPECT_EQ(picker.Text(), "C:/ab");
+    EXPECT_EQ(picker.text(), "C:/ab");
     EXPECT_EQ(picker.SelStart(), 3);
     EXPECT_EQ(picker.SelLength(), 0);
     EXPECT_EQ(changes, 3);
@@ -125,29 +126,29 @@ TEST_F(PickerFixture, EveryTextChangeIsRaised) {
 
 TEST_F(PickerFixture, ResizeLaysOutButtonAndTextBox) {
     picker.UserControl_Resize(4935, 285, 15, 15);
-    EXPECT_EQ(picker.cmdBrowse.Left, 4935 - 270);
-    EXPECT_EQ(picker.cmdBrowse.Top, 0);
-    EXPECT_EQ(picker.cmdBrowse.Width, 270);
-    EXPECT_EQ(picker.cmdBrowse.Height, 285);
-    EXPECT_EQ(picker.txtFolder.Left, 15);
-    EXPECT_EQ(picker.txtFolder.Top, 15);
-    EXPECT_EQ(picker.txtFolder.Width, 4935 - (45 + 270));
-    EXPECT_EQ(picker.txtFolder.Height, 285);
+    EXPECT_EQ(picker.cmdBrowse.left, 4935 - 270);
+    EXPECT_EQ(picker.cmdBrowse.top, 0);
+    EXPECT_EQ(picker.cmdBrowse.width, 270);
+    EXPECT_EQ(picker.cmdBrowse.height, 285);
+    EXPECT_EQ(picker.txtFolder.left, 15);
+    EXPECT_EQ(picker.txtFolder.top, 15);
+    EXPECT_EQ(picker.txtFolder.width, 4935 - (45 + 270));
+    EXPECT_EQ(picker.txtFolder.height, 285);
     // Another pixel size (120 dots per inch).
     picker.UserControl_Resize(2535, 465, 12, 12);
-    EXPECT_EQ(picker.txtFolder.Left, 12);
-    EXPECT_EQ(picker.txtFolder.Width, 2535 - (36 + 270));
+    EXPECT_EQ(picker.txtFolder.left, 12);
+    EXPECT_EQ(picker.txtFolder.width, 2535 - (36 + 270));
 }
 
 TEST_F(PickerFixture, NarrowControlClampsTheTextBoxWithoutFailing) {
     EXPECT_NO_THROW(picker.UserControl_Resize(300, 285, 15, 15));  // 300 < 270 + 45
-    EXPECT_EQ(picker.txtFolder.Width, 0);
-    EXPECT_EQ(picker.cmdBrowse.Left, 30);
+    EXPECT_EQ(picker.txtFolder.width, 0);
+    EXPECT_EQ(picker.cmdBrowse.left, 30);
     EXPECT_NO_THROW(picker.UserControl_Resize(0, 0, 15, 15));
-    EXPECT_EQ(picker.txtFolder.Width, 0);
-    EXPECT_EQ(picker.cmdBrowse.Left, -270);
+    EXPECT_EQ(picker.txtFolder.width, 0);
+    EXPECT_EQ(picker.cmdBrowse.left, -270);
     picker.UserControl_Resize(315, 285, 15, 15);  // exactly button plus three pixels
-    EXPECT_EQ(picker.txtFolder.Width, 0);
+    EXPECT_EQ(picker.txtFolder.width, 0);
 }
 
 TEST_F(PickerFixture, PaintDrawsTheLightLineLeftOfTheButton) {
@@ -188,10 +189,10 @@ TEST_F(PickerFixture, SettersPassThroughAndNotify) {
                                      "SelStart", "SelLength", "SelText"));
     EXPECT_EQ(picker.txtFolder.BackColor, 0xEEEEEEu);
     EXPECT_EQ(picker.txtFolder.ForeColor, 0x80000012u);
-    EXPECT_FALSE(picker.txtFolder.Enabled);
-    EXPECT_FALSE(picker.Enabled);
+    EXPECT_FALSE(picker.txtFolder.enabled);
+    EXPECT_FALSE(picker.enabled);
     EXPECT_EQ(picker.txtFolder.Font.Name, "Tahoma");
-    EXPECT_EQ(picker.Text(), "aX");  // the length was clamped to the two characters left
+    EXPECT_EQ(picker.text(), "aX");  // the length was clamped to the two characters left
     EXPECT_THROW(picker.setBackColor(0x1000000), PlatformError);
     EXPECT_THROW(picker.setSelStart(-1), PlatformError);
     EXPECT_THROW(picker.setSelLength(-1), PlatformError);
@@ -204,7 +205,7 @@ TEST_F(PickerFixture, SelectionCountsCharactersNotBytes) {
     picker.setSelLength(5);
     EXPECT_EQ(picker.SelText(), "Übung");
     picker.setSelText("Ä");
-    EXPECT_EQ(picker.Text(), "Dokumente/Ä/é");
+    EXPECT_EQ(picker.text(), "Dokumente/Ä/é");
     EXPECT_EQ(picker.SelStart(), 11);
     picker.setSelStart(999);
     EXPECT_EQ(picker.SelStart(), 13);
@@ -215,22 +216,22 @@ TEST_F(PickerFixture, StoredPropertiesLoadAndSaveInOrder) {
     MemoryPropertyBag bag;
     bag.values["Locked"] = true;
     bag.values["Text"] = std::string("/stored");
-    bag.values["BackColor"] = ui::Colour{0x00FFFF};
+    bag.values["BackColor"] = controls::Colour{0x00FFFF};
     picker.UserControl_ReadProperties(bag);
     std::vector<std::string> names;
     for (const auto& r : bag.reads) names.push_back(r.name);
     const std::vector<std::string> order = {"BackColor", "ForeColor", "Enabled", "Font", "Locked",
                                             "SelLength", "SelStart",  "SelText", "Text"};
     EXPECT_EQ(names, order);
-    EXPECT_EQ(bag.reads[0].defaultValue, PropertyValue(ui::Colour{0x80000005}));
-    EXPECT_EQ(bag.reads[1].defaultValue, PropertyValue(ui::Colour{0x80000008}));
+    EXPECT_EQ(bag.reads[0].defaultValue, PropertyValue(controls::Colour{0x80000005}));
+    EXPECT_EQ(bag.reads[1].defaultValue, PropertyValue(controls::Colour{0x80000008}));
     EXPECT_EQ(bag.reads[2].defaultValue, PropertyValue(true));
     EXPECT_EQ(bag.reads[3].defaultValue, PropertyValue(picker.AmbientFont));
     EXPECT_EQ(bag.reads[4].defaultValue, PropertyValue(false));
     EXPECT_EQ(bag.reads[5].defaultValue, PropertyValue(std::int32_t{0}));
     EXPECT_EQ(bag.reads[8].defaultValue, PropertyValue(std::string()));
     EXPECT_TRUE(picker.Locked());
-    EXPECT_EQ(picker.Text(), "/stored");
+    EXPECT_EQ(picker.text(), "/stored");
     EXPECT_EQ(picker.BackColor(), 0x00FFFFu);
     EXPECT_EQ(picker.Font(), picker.AmbientFont);
     EXPECT_EQ(changes, 1);  // the loaded text arrived through the text box

@@ -13,8 +13,8 @@ using ::testing::ElementsAre;
 
 namespace {
 
-std::vector<ui::Colour> lineColours(const Light3D& l) {
-    std::vector<ui::Colour> c;
+std::vector<controls::Colour> lineColours(const Light3D& l) {
+    std::vector<controls::Colour> c;
     for (const auto& line : l.lin3D) c.push_back(line.BorderColor);
     return c;
 }
@@ -156,7 +156,7 @@ TEST(Light3DProperties, SettersPassToTheSurfaceAndNotify) {
                                      "AutoRedraw", "BackColor"));
     EXPECT_THAT(surface.ops(), ElementsAre("ForeColor", "Enabled", "Font", "BackStyle", "Picture",
                                            "AutoRedraw", "BackColor"));
-    EXPECT_FALSE(frame.Enabled);
+    EXPECT_FALSE(frame.enabled);
     EXPECT_EQ(frame.BackColor(), 0x808080u);
     EXPECT_THROW(frame.setBackStyle(2), PlatformError);
     EXPECT_THROW(frame.setBackColor(0x80000040), PlatformError);
@@ -180,7 +180,7 @@ TEST(Light3DProperties, StoredPropertiesLoadInOrderAndStyleRecolours) {
     frame.AmbientFont = StdFont{.Name = "Arial", .Size = 8};
     MemoryPropertyBag bag;
     bag.values["Style"] = false;
-    bag.values["BackColor"] = ui::Colour{0x808080};
+    bag.values["BackColor"] = controls::Colour{0x808080};
     bag.values["BorderStyle"] = std::int16_t{1};
     std::vector<std::string> changed;
     frame.PropertyChanged = [&](const std::string& n) { changed.push_back(n); };
@@ -192,8 +192,8 @@ TEST(Light3DProperties, StoredPropertiesLoadInOrderAndStyleRecolours) {
                                             "Font",      "BackStyle",  "BorderStyle",
                                             "Picture",   "AutoRedraw", "Style"};
     EXPECT_EQ(names, order);
-    EXPECT_EQ(bag.reads[0].defaultValue, PropertyValue(ui::Colour{0x8000000F}));
-    EXPECT_EQ(bag.reads[1].defaultValue, PropertyValue(ui::Colour{0x80000012}));
+    EXPECT_EQ(bag.reads[0].defaultValue, PropertyValue(controls::Colour{0x8000000F}));
+    EXPECT_EQ(bag.reads[1].defaultValue, PropertyValue(controls::Colour{0x80000012}));
     EXPECT_EQ(bag.reads[3].defaultValue, PropertyValue(frame.AmbientFont));
     EXPECT_EQ(bag.reads[4].defaultValue, PropertyValue(std::int16_t{1}));
     EXPECT_EQ(bag.reads[5].defaultValue, PropertyValue(std::int16_t{0}));

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "controls/recording_surface.h"
+#include "support/hooked_event_loop.h"
 #include "platform/error.h"
 
 using namespace arkstash;
@@ -16,7 +17,7 @@ namespace {
 struct BarFixture : ::testing::Test {
     RecordingSurface surface;
     vbwProgressBar bar;
-    ui::HeadlessEventLoop loop;
+    test::HookedEventLoop loop;
     std::vector<std::string> changed;
 
     BarFixture() {
@@ -48,7 +49,7 @@ PlatformError errorOf(const std::function<void()>& action) {
 
 TEST(ProgressBarHeadless, ValueWorksWithoutASurface) {
     vbwProgressBar bar;
-    ui::HeadlessEventLoop loop;
+    test::HookedEventLoop loop;
     bar.setEventLoop(&loop);
     bar.setValue(42);
     EXPECT_FLOAT_EQ(bar.Value(), 42);
@@ -274,7 +275,7 @@ TEST_F(BarFixture, ZeroTotalFromStoredPropertiesFailsToDraw) {
 }
 
 TEST_F(BarFixture, InvalidProgressColorIsRefusedUnderTheControlsSource) {
-    for (ui::Colour bad : {0x01000000u, 0x80000019u, 0xFFFFFFFFu}) {
+    for (controls::Colour bad : {0x01000000u, 0x80000019u, 0xFFFFFFFFu}) {
         PlatformError e = errorOf([&] { bar.setProgressColor(bad); });
         EXPECT_EQ(e.number(), 380);
         EXPECT_EQ(e.source(), "vbwProgressBar");
@@ -299,7 +300,7 @@ TEST_F(BarFixture, ResizeGivesPicStatusTheInnerHeightAndRedraws) {
 
 TEST_F(BarFixture, ANestedRedrawFromTheMessageLoopFinishesFirst) {
     bool once = true;
-    loop.onDoEvents = [&] {
+    loop.hook = [&] {
         if (once) {
             once = false;
             bar.setValue(75);  // a handler that runs while the first redraw yields
@@ -336,7 +337,7 @@ TEST_F(BarFixture, StoredPropertiesLoadInOrderWithTheirDefaults) {
     EXPECT_EQ(empty.reads[0].defaultValue, PropertyValue(0.0f));
     EXPECT_EQ(empty.reads[3].defaultValue, PropertyValue(true));
     EXPECT_EQ(empty.reads[5].defaultValue, PropertyValue(bar.AmbientFont));
-    EXPECT_EQ(empty.reads[6].defaultValue, PropertyValue(ui::Colour{0x800000}));
+    EXPECT_EQ(empty.reads[6].defaultValue, PropertyValue(controls::Colour{0x800000}));
     EXPECT_EQ(empty.reads[7].defaultValue, PropertyValue(true));
     EXPECT_EQ(empty.reads[8].defaultValue, PropertyValue(false));
     EXPECT_EQ(empty.reads[10].defaultValue, PropertyValue(true));
@@ -378,7 +379,7 @@ TEST_F(BarFixture, StoredPropertiesSaveInOrderAndRoundTrip) {
     EXPECT_TRUE(copy.CalculatePercentage());
     EXPECT_FLOAT_EQ(copy.TotalValue(), 40);
     EXPECT_FALSE(copy.ShowStatus());
-    EXPECT_EQ(copy.Text(), "Files");
+    EXPECT_EQ(copy.text(), "Files");
     EXPECT_EQ(copy.ProgressColor(), 0x00FF00u);
     EXPECT_FALSE(copy.Border3D());
     EXPECT_TRUE(copy.BorderLine());

@@ -17,7 +17,7 @@ struct SurfaceCall {
                              // "Refresh"
     std::vector<double> at;  // coordinates, sizes or the mode/style number
     std::string text;        // printed or measured text
-    ui::Colour colour = 0;
+    controls::Colour colour = 0;
 };
 
 class RecordingSurface : public controls::Surface {
@@ -42,9 +42,9 @@ class RecordingSurface : public controls::Surface {
         innerHeight += h - outerHeight;
         outerHeight = h;
     }
-    void setBackColor(ui::Colour c) override { record({"BackColor", {}, {}, c}); }
+    void setBackColor(controls::Colour c) override { record({"BackColor", {}, {}, c}); }
     void Cls() override { record({"Cls"}); }
-    void setForeColor(ui::Colour c) override { record({"ForeColor", {}, {}, c}); }
+    void setForeColor(controls::Colour c) override { record({"ForeColor", {}, {}, c}); }
     void setFont(const controls::StdFont& f) override { record({"Font", {f.Size}, f.Name}); }
     void setBorderStyle(int s) override { record({"Border", {double(s)}}); }
     void setDrawMode(int m) override { record({"DrawMode", {double(m)}}); }
@@ -57,13 +57,13 @@ class RecordingSurface : public controls::Surface {
         return textHeight;
     }
     void Print(double x, double y, const std::string& t) override { record({"Print", {x, y}, t}); }
-    void FillBox(double x1, double y1, double x2, double y2, ui::Colour c) override {
+    void FillBox(double x1, double y1, double x2, double y2, controls::Colour c) override {
         record({"FillBox", {x1, y1, x2, y2}, {}, c});
     }
-    void Line(double x1, double y1, double x2, double y2, ui::Colour c) override {
+    void Line(double x1, double y1, double x2, double y2, controls::Colour c) override {
         record({"Line", {x1, y1, x2, y2}, {}, c});
     }
-    void PSet(double x, double y, ui::Colour c) override { record({"PSet", {x, y}, {}, c}); }
+    void PSet(double x, double y, controls::Colour c) override { record({"PSet", {x, y}, {}, c}); }
     void setBackStyle(int s) override { record({"BackStyle", {double(s)}}); }
     void setPicture(const controls::StdPicture& p) override { record({"Picture", {}, p.data}); }
     void setEnabled(bool e) override { record({"Enabled", {e ? 1.0 : 0.0}}); }

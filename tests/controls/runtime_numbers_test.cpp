@@ -61,7 +61,7 @@ TEST(PropertyBagTypes, NumbersConvertLikeTheRuntimeAndOtherMismatchesFail) {
     EXPECT_EQ(convertProperty<std::int16_t>(PropertyValue(2.5f)), 2);
     EXPECT_EQ(convertProperty<float>(PropertyValue(std::int32_t{7})), 7.0f);
     // A negative long is a system colour's bit pattern.
-    EXPECT_EQ(convertProperty<ui::Colour>(PropertyValue(std::int32_t{-2147483633})), 0x8000000Fu);
+    EXPECT_EQ(convertProperty<controls::Colour>(PropertyValue(std::int32_t{-2147483633})), 0x8000000Fu);
     EXPECT_EQ(errorNumber([] { convertProperty<std::int16_t>(PropertyValue(40000.0f)); }),
               kErrOverflow);
     EXPECT_EQ(errorNumber([] { convertProperty<bool>(PropertyValue(std::string("True"))); }),

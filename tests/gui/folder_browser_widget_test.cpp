@@ -5,6 +5,8 @@
 #include <QLineEdit>
 #include <QToolButton>
 
+#include "support/scripted_dialogs.h"
+#include "support/hooked_event_loop.h"
 #include "controls/folder_browser.h"
 #include "gui/folder_browser_widget.h"
 
@@ -15,7 +17,7 @@ using arkstash::controls::FolderBrowser;
 namespace {
 
 struct ShownPicker {
-    ui::ScriptedDialogs dialogs;
+    test::ScriptedDialogs dialogs;
     FolderBrowser picker;
     FolderBrowserWidget widget{picker};
     int changes = 0;
@@ -57,7 +59,7 @@ TEST(FolderBrowserWidget, PartsSitWhereTheLayoutPutsThem) {
 
 TEST(FolderBrowserWidget, NarrowControlHidesTheTextBox) {
     ShownPicker shown(QSize(15, 19));
-    EXPECT_EQ(shown.picker.txtFolder.Width, 0);
+    EXPECT_EQ(shown.picker.txtFolder.width, 0);
     EXPECT_FALSE(shown.widget.textBox()->isVisibleTo(&shown.widget));
 }
 
@@ -66,7 +68,7 @@ TEST(FolderBrowserWidget, TypingRaisesChangeAndKeepsTheCaret) {
     QLineEdit* edit = shown.widget.textBox();
     shown.key(edit, Qt::Key_A, Qt::NoModifier, "a");
     shown.key(edit, Qt::Key_B, Qt::NoModifier, "b");
-    EXPECT_EQ(shown.picker.Text(), "ab");
+    EXPECT_EQ(shown.picker.text(), "ab");
     EXPECT_EQ(edit->text(), "ab");
     EXPECT_EQ(edit->cursorPosition(), 2);
     EXPECT_EQ(shown.picker.SelStart(), 2);
@@ -79,26 +81,26 @@ TEST(FolderBrowserWidget, LockedTextCannotBeTypedButCanBeChosen) {
     QLineEdit* edit = shown.widget.textBox();
     EXPECT_TRUE(edit->isReadOnly());
     shown.key(edit, Qt::Key_A, Qt::NoModifier, "a");
-    EXPECT_EQ(shown.picker.Text(), "");
-    shown.dialogs.nextFolders.push_back("/srv/chosen");
+    EXPECT_EQ(shown.picker.text(), "");
+    shown.dialogs.folders.push_back("/srv/chosen");
     shown.widget.button()->click();
     EXPECT_EQ(edit->text(), "/srv/chosen");
     EXPECT_EQ(shown.changes, 1);
-    EXPECT_EQ(shown.dialogs.folderRequests, std::vector<std::string>{"Select a folder"});
+    EXPECT_EQ(shown.dialogs.folderTitles, std::vector<std::string>{"Select a folder"});
 }
 
 TEST(FolderBrowserWidget, AltDownBrowsesFromTheTextBoxAndTheButton) {
     ShownPicker shown;
     shown.key(shown.widget.textBox(), Qt::Key_Down, Qt::NoModifier);
     shown.key(shown.widget.textBox(), Qt::Key_Down, Qt::AltModifier | Qt::ControlModifier);
-    EXPECT_TRUE(shown.dialogs.folderRequests.empty());
-    shown.dialogs.nextFolders.push_back("/one");
+    EXPECT_TRUE(shown.dialogs.folderTitles.empty());
+    shown.dialogs.folders.push_back("/one");
     shown.key(shown.widget.textBox(), Qt::Key_Down, Qt::AltModifier);
-    EXPECT_EQ(shown.picker.Text(), "/one");
-    shown.dialogs.nextFolders.push_back("/two");
+    EXPECT_EQ(shown.picker.text(), "/one");
+    shown.dialogs.folders.push_back("/two");
     shown.key(shown.widget.button(), Qt::Key_Down, Qt::AltModifier);
     EXPECT_EQ(shown.widget.textBox()->text(), "/two");
-    EXPECT_EQ(shown.dialogs.folderRequests.size(), 2u);
+    EXPECT_EQ(shown.dialogs.folderTitles.size(), 2u);
 }
 
 TEST(FolderBrowserWidget, ShowingCopiesTheToolTipAndStateChangesShow) {

@@ -17,7 +17,7 @@ namespace {
 
 constexpr TwipsPerPixel k96Dpi{15, 15};
 
-QRgb rgb(ui::Colour c) {
+QRgb rgb(controls::Colour c) {
     return qRgb(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
 }
 

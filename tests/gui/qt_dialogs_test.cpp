@@ -29,9 +29,9 @@ void whenModal(std::function<void(QWidget*)> act) {
 
 }  // namespace
 
-TEST(QtDialogs, MessageBoxTakesTitleButtonsIconAndDefaultFromTheStyle) {
+TEST(QtDialogs, MessageBoxTakesTitleButtonsIconAndDefault) {
     auto box = QtDialogs::buildMessageBox(
-        {"Overwrite <archive>?", ui::vbYesNo | ui::vbQuestion | ui::vbDefaultButton2, ""});
+        {"Overwrite <archive>?", ui::Buttons::YesNo, ui::Icon::Question, true, ""});
     EXPECT_EQ(box->windowTitle(), "Arkstash");
     EXPECT_EQ(box->text(), "Overwrite <archive>?");
     EXPECT_EQ(box->textFormat(), Qt::PlainText);
@@ -39,41 +39,20 @@ TEST(QtDialogs, MessageBoxTakesTitleButtonsIconAndDefaultFromTheStyle) {
     EXPECT_EQ(box->icon(), QMessageBox::Question);
     EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::No));
 
-    box = QtDialogs::buildMessageBox({"Done", ui::vbOKOnly, "Backup"});
+    box = QtDialogs::buildMessageBox({"Done", ui::Buttons::Ok, ui::Icon::Stop, false, "Backup"});
     EXPECT_EQ(box->windowTitle(), "Backup");
     EXPECT_EQ(box->standardButtons(), QMessageBox::Ok);
-    EXPECT_EQ(box->icon(), QMessageBox::NoIcon);
-    EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::Ok));
-
-    EXPECT_EQ(QtDialogs::buildMessageBox({"x", ui::vbCritical})->icon(), QMessageBox::Critical);
-    EXPECT_EQ(QtDialogs::buildMessageBox({"x", ui::vbExclamation})->icon(), QMessageBox::Warning);
-    EXPECT_EQ(QtDialogs::buildMessageBox({"x", ui::vbInformation})->icon(),
-              QMessageBox::Information);
-    box = QtDialogs::buildMessageBox({"x", 3 | 512});  // yes/no/cancel, third default
-    EXPECT_EQ(box->standardButtons(), QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
-    EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::Cancel));
-    box = QtDialogs::buildMessageBox({"x", ui::vbYesNo | 512});  // no third button: the first
-    EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::Yes));
+    EXPECT_EQ(box->icon(), QMessageBox::Critical);
 }
 
-TEST(QtDialogs, AnswersUseTheRuntimesNumbers) {
-    EXPECT_EQ(QtDialogs::answerFor(QMessageBox::Ok), 1);
-    EXPECT_EQ(QtDialogs::answerFor(QMessageBox::Cancel), 2);
-    EXPECT_EQ(QtDialogs::answerFor(QMessageBox::Abort), 3);
-    EXPECT_EQ(QtDialogs::answerFor(QMessageBox::Retry), 4);
-    EXPECT_EQ(QtDialogs::answerFor(QMessageBox::Ignore), 5);
-    EXPECT_EQ(QtDialogs::answerFor(QMessageBox::Yes), 6);
-    EXPECT_EQ(QtDialogs::answerFor(QMessageBox::No), 7);
-}
-
-TEST(QtDialogs, MsgBoxAnswersTheButtonPressed) {
+TEST(QtDialogs, AQuestionAnswersTheButtonPressed) {
     QtDialogs dialogs;
     whenModal([](QWidget* w) {
         auto* box = qobject_cast<QMessageBox*>(w);
         ASSERT_NE(box, nullptr);
         box->button(QMessageBox::Yes)->click();
     });
-    EXPECT_EQ(dialogs.MsgBox("Replace?", ui::vbYesNo), ui::vbYes);
+    EXPECT_EQ(dialogs.show({"Replace?", ui::Buttons::YesNo}), ui::Answer::Yes);
 }
 
 TEST(QtDialogs, FileFiltersBecomeQtNameFilters) {
@@ -94,7 +73,7 @@ TEST(QtDialogs, FolderChooserAnswersThePathOrNothing) {
         EXPECT_EQ(fd->windowTitle(), "Select a folder");
         fd->reject();
     });
-    EXPECT_EQ(dialogs.BrowseForFolder("Select a folder"), "");
+    EXPECT_EQ(dialogs.chooseFolder("Select a folder"), "");
 
     QString chosen = dir.path();
     whenModal([chosen](QWidget* w) {
@@ -104,16 +83,16 @@ TEST(QtDialogs, FolderChooserAnswersThePathOrNothing) {
         fd->selectFile(chosen);
         static_cast<QDialog*>(fd)->accept();  // public as a dialog, protected as a file dialog
     });
-    EXPECT_EQ(QDir(QString::fromStdString(dialogs.BrowseForFolder("Select a folder"))),
+    EXPECT_EQ(QDir(QString::fromStdString(dialogs.chooseFolder("Select a folder"))),
               QDir(chosen));
 }
 
-TEST(QtEventLoop, DoEventsRunsWhatIsPending) {
+TEST(QtEventLoop, RunsWhatIsPending) {
     bool ran = false;
     QMetaObject::invokeMethod(
         qApp, [&] { ran = true; }, Qt::QueuedConnection);
     EXPECT_FALSE(ran);
     QtEventLoop loop;
-    loop.DoEvents();
+    loop.processPendingEvents();
     EXPECT_TRUE(ran);
 }

@@ -4,10 +4,6 @@
 
 namespace arkstash::ide {
 
-void Failable::check(const char* member) const {
-    if (failing_.count(member)) throw PlatformError(std::string(member) + " failed");
-}
-
 namespace {
 template <typename T>
 T& itemAt(std::vector<std::unique_ptr<T>>& items, long index) {
@@ -18,90 +14,70 @@ T& itemAt(std::vector<std::unique_ptr<T>>& items, long index) {
 }  // namespace
 
 void MemoryCodePane::Show() {
-    check("Show");
-    ++actions_.codePaneShown;
+    if (hooks_.codeShown) hooks_.codeShown(owner_);
 }
 
 long MemoryCodeModule::CountOfLines() {
-    check("CountOfLines");
     return owner_.data().CountOfLines;
 }
 ide::CodePane& MemoryCodeModule::CodePane() {
-    check("CodePane");
     return pane_;
 }
 
 std::string MemoryComponent::Name() {
-    check("Name");
     return data_.Name;
 }
 int MemoryComponent::Type() {
-    check("Type");
     return data_.Type;
 }
 std::string MemoryComponent::FileNames(short index) {
-    check("FileNames");
     if (index != 1) throw PlatformError("Subscript out of range");
     return data_.FileName;
 }
 bool MemoryComponent::IsDirty() {
-    check("IsDirty");
     return data_.IsDirty;
 }
 ide::CodeModule& MemoryComponent::CodeModule() {
-    check("CodeModule");
     if (!data_.HasCodeModule) throw PlatformError("Object variable not set: no code module");
     return code_;
 }
 void MemoryComponent::Activate() {
-    check("Activate");
-    ++actions.activated;
+    if (hooks_.designerActivated) hooks_.designerActivated(*this);
 }
 
 std::string MemoryReference::Guid() {
-    check("Guid");
     return data_.Guid;
 }
 long MemoryReference::Major() {
-    check("Major");
     return data_.Major;
 }
 long MemoryReference::Minor() {
-    check("Minor");
     return data_.Minor;
 }
 std::string MemoryReference::FullPath() {
-    check("FullPath");
     return data_.FullPath;
 }
 bool MemoryReference::IsBroken() {
-    check("IsBroken");
     return data_.IsBroken;
 }
 std::string MemoryReference::Description() {
-    check("Description");
     return data_.Description;
 }
 
 long MemoryComponents::Count() {
-    check("Count");
     return static_cast<long>(items_.size());
 }
 VBComponent& MemoryComponents::Item(long index) {
-    check("Item");
     return itemAt(items_, index);
 }
 VBProject& MemoryComponents::Parent() {
-    check("Parent");
     return owner_;
 }
 
 long MemoryReferences::Count() {
-    check("Count");
     return static_cast<long>(items_.size());
 }
 Reference& MemoryReferences::Item(long index) {
-    check("Item");
     return itemAt(items_, index);
 }
 
@@ -109,44 +85,35 @@ MemoryProject::MemoryProject(MemoryVBE& vbe, ProjectData data)
     : vbe_(vbe), data_(std::move(data)), components_(*this) {}
 
 std::string MemoryProject::Name() {
-    check("Name");
     return data_.Name;
 }
 std::string MemoryProject::FileName() {
-    check("FileName");
     return data_.FileName;
 }
 std::string MemoryProject::Description() {
-    check("Description");
     return data_.Description;
 }
 std::string MemoryProject::BuildFileName() {
-    check("BuildFileName");
     return data_.BuildFileName;
 }
 int MemoryProject::Type() {
-    check("Type");
     return data_.Type;
 }
 bool MemoryProject::Saved() {
-    check("Saved");
     return data_.Saved;
 }
 ide::VBProjects& MemoryProject::Collection() {
-    check("Collection");
     return vbe_.projects();
 }
 ide::VBComponents& MemoryProject::VBComponents() {
-    check("VBComponents");
     return components_;
 }
 ide::References& MemoryProject::References() {
-    check("References");
     return references_;
 }
 
 MemoryComponent& MemoryProject::addComponent(ComponentData d) {
-    components_.items_.push_back(std::make_unique<MemoryComponent>(std::move(d)));
+    components_.items_.push_back(std::make_unique<MemoryComponent>(std::move(d), vbe_.hooks));
     MemoryComponent& c = *components_.items_.back();
     vbe_.events().componentsEvents(*this)->ItemAdded(c);
     return c;
@@ -168,94 +135,77 @@ void MemoryProject::removeComponent(long index) {
 }
 
 long MemoryProjects::Count() {
-    check("Count");
     return static_cast<long>(items_.size());
 }
 VBProject& MemoryProjects::Item(long index) {
-    check("Item");
     return itemAt(items_, index);
 }
 VBProject& MemoryProjects::StartProject() {
-    check("StartProject");
     if (!start_) throw PlatformError("No start-up project");
     return *start_;
 }
 std::string MemoryProjects::FileName() {
-    check("FileName");
     return fileName_;
 }
 
 void MemoryCommandBarControl::setCaption(const std::string& c) {
-    check("Caption");
     caption_ = c;
 }
 std::string MemoryCommandBarControl::Caption() {
-    check("Caption");
     return caption_;
 }
 void MemoryCommandBarControl::setTooltipText(const std::string& t) {
-    check("TooltipText");
     tooltip_ = t;
 }
 std::string MemoryCommandBarControl::TooltipText() {
-    check("TooltipText");
     return tooltip_;
 }
 void MemoryCommandBarControl::setStyle(int s) {
-    check("Style");
     style_ = s;
 }
 int MemoryCommandBarControl::Style() {
-    check("Style");
     return style_;
 }
 void MemoryCommandBarControl::PasteFace() {
-    check("PasteFace");
-    ++facesPasted;
+    if (!clipboard_) throw PlatformError("There is no clipboard to paste from");
+    std::string picture = clipboard_->content().picture;
+    if (picture.empty()) throw PlatformError("The clipboard holds no picture");
+    face_ = std::move(picture);
 }
 
 void MemoryCommandBar::setEnabled(bool on) {
-    check("Enabled");
     enabled_ = on;
 }
 bool MemoryCommandBar::Enabled() {
-    check("Enabled");
     return enabled_;
 }
 void MemoryCommandBar::setVisible(bool on) {
-    check("Visible");
     visible_ = on;
 }
 bool MemoryCommandBar::Visible() {
-    check("Visible");
     return visible_;
 }
 void MemoryCommandBar::Delete() {
-    check("Delete");
     deleted = true;
 }
 CommandBarControl& MemoryCommandBar::Add() {
-    check("Add");
     controls.push_back(std::make_unique<MemoryCommandBarControl>());
+    controls.back()->clipboard_ = clipboard_;
     return *controls.back();
 }
 CommandBarControl& MemoryCommandBar::Item(long index) {
-    check("Item");
     return itemAt(controls, index);
 }
 long MemoryCommandBar::Count() {
-    check("Count");
     return static_cast<long>(controls.size());
 }
 
 CommandBar& MemoryCommandBars::Add(const std::string& name, int position, bool temporary) {
-    check("Add");
     if (find(name)) throw PlatformError("A command bar named " + name + " exists already");
-    bars_.push_back(std::make_unique<MemoryCommandBar>(name, position, temporary));
+    bars_.push_back(std::make_unique<MemoryCommandBar>(name, position, temporary, clipboard_));
     return *bars_.back();
 }
 CommandBar& MemoryCommandBars::Item(const std::string& name) {
-    check("Item");
     if (auto* bar = find(name)) return *bar;
     throw PlatformError("Invalid procedure call or argument");
 }
@@ -266,19 +216,15 @@ MemoryCommandBar* MemoryCommandBars::find(const std::string& name) {
 }
 
 std::shared_ptr<ide::CommandBarEvents> MemoryEvents::CommandBarEvents(CommandBarControl& button) {
-    check("CommandBarEvents");
     return buttonEvents(button);
 }
 std::shared_ptr<ide::VBProjectsEvents> MemoryEvents::VBProjectsEvents() {
-    check("VBProjectsEvents");
     return projectsEvents();
 }
 std::shared_ptr<ide::VBComponentsEvents> MemoryEvents::VBComponentsEvents(VBProject& project) {
-    check("VBComponentsEvents");
     return componentsEvents(project);
 }
 std::shared_ptr<ide::FileControlEvents> MemoryEvents::FileControlEvents(VBProject& project) {
-    check("FileControlEvents");
     return fileEvents(project);
 }
 std::shared_ptr<ide::CommandBarEvents> MemoryEvents::buttonEvents(CommandBarControl& button) {
@@ -305,20 +251,16 @@ MemoryVBE::MemoryVBE() : projects_(*this) {}
 MemoryVBE::~MemoryVBE() = default;
 
 VBProject& MemoryVBE::ActiveVBProject() {
-    check("ActiveVBProject");
     if (!active_) throw PlatformError("No active project");
     return *active_;
 }
 ide::VBProjects& MemoryVBE::VBProjects() {
-    check("VBProjects");
     return projects_;
 }
 ide::CommandBars& MemoryVBE::CommandBars() {
-    check("CommandBars");
     return bars_;
 }
 ide::Events& MemoryVBE::Events() {
-    check("Events");
     return events_;
 }
 

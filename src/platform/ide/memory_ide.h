@@ -3,13 +3,14 @@
 // check exactly which action a caller drops.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <memory>
-#include <set>
 #include <string>
 #include <vector>
 
 #include "platform/ide/ide.h"
+#include "platform/ui/clipboard.h"
 
 namespace arkstash::ide {
 
@@ -40,45 +41,32 @@ struct ProjectData {
     bool Saved = true;
 };
 
-// Members named in `fail` throw PlatformError. Names are the member names of the interface
-// ("Name", "FileNames", "CountOfLines", "Item", ...).
-class Failable {
-  public:
-    void fail(const std::string& member) { failing_.insert(member); }
-    void heal(const std::string& member) { failing_.erase(member); }
-    void healAll() { failing_.clear(); }
-
-  protected:
-    void check(const char* member) const;
-
-  private:
-    std::set<std::string> failing_;
-};
-
 class MemoryProject;
 class MemoryVBE;
+class MemoryComponent;
 
-// What a component's own actions did, for tests of the view commands.
-struct ComponentActions {
-    int codePaneShown = 0;
-    int activated = 0;
+// What the environment does when a component's code window or designer is opened; the desktop
+// host shows them. Unset: nothing is shown.
+struct ComponentHooks {
+    std::function<void(MemoryComponent&)> codeShown;
+    std::function<void(MemoryComponent&)> designerActivated;
 };
 
-class MemoryCodePane final : public CodePane, public Failable {
+class MemoryCodePane final : public CodePane {
   public:
-    explicit MemoryCodePane(ComponentActions& actions) : actions_(actions) {}
+    MemoryCodePane(MemoryComponent& owner, const ComponentHooks& hooks)
+        : owner_(owner), hooks_(hooks) {}
     void Show() override;
 
   private:
-    ComponentActions& actions_;
+    MemoryComponent& owner_;
+    const ComponentHooks& hooks_;
 };
 
-class MemoryComponent;
-
-class MemoryCodeModule final : public CodeModule, public Failable {
+class MemoryCodeModule final : public CodeModule {
   public:
-    MemoryCodeModule(MemoryComponent& owner, ComponentActions& actions)
-        : owner_(owner), pane_(actions) {}
+    MemoryCodeModule(MemoryComponent& owner, const ComponentHooks& hooks)
+        : owner_(owner), pane_(owner, hooks) {}
     long CountOfLines() override;
     ide::CodePane& CodePane() override;
     MemoryCodePane& pane() { return pane_; }
@@ -88,9 +76,10 @@ class MemoryCodeModule final : public CodeModule, public Failable {
     MemoryCodePane pane_;
 };
 
-class MemoryComponent final : public VBComponent, public Failable {
+class MemoryComponent final : public VBComponent {
   public:
-    explicit MemoryComponent(ComponentData data) : data_(std::move(data)), code_(*this, actions) {}
+    MemoryComponent(ComponentData data, const ComponentHooks& hooks)
+        : data_(std::move(data)), hooks_(hooks), code_(*this, hooks) {}
 
     std::string Name() override;
     int Type() override;
@@ -101,14 +90,14 @@ class MemoryComponent final : public VBComponent, public Failable {
 
     ComponentData& data() { return data_; }
     MemoryCodeModule& code() { return code_; }
-    ComponentActions actions;
 
   private:
     ComponentData data_;
+    const ComponentHooks& hooks_;
     MemoryCodeModule code_;
 };
 
-class MemoryReference final : public Reference, public Failable {
+class MemoryReference final : public Reference {
   public:
     explicit MemoryReference(ReferenceData d) : data_(std::move(d)) {}
     std::string Guid() override;
@@ -123,7 +112,7 @@ class MemoryReference final : public Reference, public Failable {
     ReferenceData data_;
 };
 
-class MemoryComponents final : public VBComponents, public Failable {
+class MemoryComponents final : public VBComponents {
   public:
     explicit MemoryComponents(MemoryProject& owner) : owner_(owner) {}
     long Count() override;
@@ -138,7 +127,7 @@ class MemoryComponents final : public VBComponents, public Failable {
     std::vector<std::unique_ptr<MemoryComponent>> items_;
 };
 
-class MemoryReferences final : public References, public Failable {
+class MemoryReferences final : public References {
   public:
     long Count() override;
     Reference& Item(long index) override;
@@ -149,7 +138,7 @@ class MemoryReferences final : public References, public Failable {
     std::vector<std::unique_ptr<MemoryReference>> items_;
 };
 
-class MemoryProject final : public VBProject, public Failable {
+class MemoryProject final : public VBProject {
   public:
     MemoryProject(MemoryVBE& vbe, ProjectData data);
 
@@ -183,7 +172,7 @@ class MemoryProject final : public VBProject, public Failable {
     MemoryReferences references_;
 };
 
-class MemoryProjects final : public VBProjects, public Failable {
+class MemoryProjects final : public VBProjects {
   public:
     explicit MemoryProjects(MemoryVBE&) {}
     long Count() override;
@@ -200,7 +189,7 @@ class MemoryProjects final : public VBProjects, public Failable {
 };
 
 // What happened on the command bars, for tests of the connection.
-class MemoryCommandBarControl final : public CommandBarControl, public Failable {
+class MemoryCommandBarControl final : public CommandBarControl {
   public:
     void setCaption(const std::string& c) override;
     std::string Caption() override;
@@ -209,17 +198,21 @@ class MemoryCommandBarControl final : public CommandBarControl, public Failable 
     void setStyle(int s) override;
     int Style() override;
     void PasteFace() override;
-    int facesPasted = 0;
+    // The picture pasted as the face (encoded image bytes); empty while none is.
+    const std::string& face() const { return face_; }
 
   private:
+    friend class MemoryCommandBar;
+    ui::Clipboard* clipboard_ = nullptr;
+    std::string face_;
     std::string caption_, tooltip_;
     int style_ = 0;
 };
 
-class MemoryCommandBar final : public CommandBar, public CommandBarControls, public Failable {
+class MemoryCommandBar final : public CommandBar, public CommandBarControls {
   public:
-    MemoryCommandBar(std::string name, int position, bool temporary)
-        : name(std::move(name)), position(position), temporary(temporary) {}
+    MemoryCommandBar(std::string name, int position, bool temporary, ui::Clipboard* clipboard)
+        : name(std::move(name)), position(position), temporary(temporary), clipboard_(clipboard) {}
     void setEnabled(bool on) override;
     bool Enabled() override;
     void setVisible(bool on) override;
@@ -239,19 +232,23 @@ class MemoryCommandBar final : public CommandBar, public CommandBarControls, pub
 
   private:
     bool enabled_ = false, visible_ = false;
+    ui::Clipboard* clipboard_;
 };
 
-class MemoryCommandBars final : public CommandBars, public Failable {
+class MemoryCommandBars final : public CommandBars {
   public:
     CommandBar& Add(const std::string& name, int position, bool temporary) override;
     CommandBar& Item(const std::string& name) override;
     MemoryCommandBar* find(const std::string& name);  // live bars only
+    // Where buttons paste their face from.
+    void setClipboard(ui::Clipboard* clipboard) { clipboard_ = clipboard; }
 
   private:
     std::vector<std::unique_ptr<MemoryCommandBar>> bars_;
+    ui::Clipboard* clipboard_ = nullptr;
 };
 
-class MemoryEvents final : public Events, public Failable {
+class MemoryEvents final : public Events {
   public:
     std::shared_ptr<ide::CommandBarEvents> CommandBarEvents(CommandBarControl& button) override;
     std::shared_ptr<ide::VBProjectsEvents> VBProjectsEvents() override;
@@ -272,7 +269,7 @@ class MemoryEvents final : public Events, public Failable {
     std::map<const void*, std::shared_ptr<ide::FileControlEvents>> files_;
 };
 
-class MemoryVBE final : public VBE, public Failable {
+class MemoryVBE final : public VBE {
   public:
     MemoryVBE();
     ~MemoryVBE() override;
@@ -300,6 +297,8 @@ class MemoryVBE final : public VBE, public Failable {
     MemoryProject* active() { return active_; }
     MemoryCommandBars& commandBars() { return bars_; }
     MemoryEvents& events() { return events_; }
+    // What opening a component's code window or designer does.
+    ComponentHooks hooks;
 
   private:
     MemoryProjects projects_;

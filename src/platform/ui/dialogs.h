@@ -1,69 +1,47 @@
 // Modal dialogs: message boxes, the file-open dialog, the folder chooser.
 #pragma once
 
-#include <deque>
-#include <optional>
 #include <string>
 #include <vector>
 
 namespace arkstash::ui {
 
-// Buttons and icons as the runtime numbers them.
-enum MsgBoxStyle : int {
-    vbOKOnly = 0,
-    vbYesNo = 4,
-    vbCritical = 16,
-    vbQuestion = 32,
-    vbExclamation = 48,
-    vbInformation = 64,
-    vbDefaultButton2 = 256,
-};
-enum MsgBoxResult : int { vbOK = 1, vbCancel = 2, vbYes = 6, vbNo = 7 };
-
 inline constexpr const char* kAppTitle = "Arkstash";
 
-struct MessageBoxRequest {
-    std::string prompt;
-    int style = vbOKOnly;
-    std::string title;  // empty: the application's title
+enum class Buttons { Ok, YesNo };
+enum class Icon { None, Stop, Question, Exclamation, Information };
+enum class Answer { Ok, Yes, No };
+
+struct Message {
+    std::string text;
+    Buttons buttons = Buttons::Ok;
+    Icon icon = Icon::None;
+    bool noIsDefault = false;  // a Yes/No question whose default button is No
+    std::string title;         // empty: the application's title
 };
 
 struct FileOpenRequest {
     std::string title;
-    std::string filter;  // description|pattern pairs, as given by the caller
+    std::string filter;  // description|pattern pairs: "All Files|*.*"
     std::string defaultExtension;
+    bool several = false;  // the user may choose more than one file
 };
 
 class Dialogs {
   public:
     virtual ~Dialogs() = default;
-    // Shows a modal message box and answers the button pressed.
-    virtual int MsgBox(const MessageBoxRequest& request) = 0;
-    // The file-open dialog: the chosen file's full path, or empty when cancelled.
-    virtual std::string OpenFile(const FileOpenRequest& request) = 0;
-    // The folder chooser: the chosen folder's full path, or empty when cancelled.
-    virtual std::string BrowseForFolder(const std::string& title) = 0;
+    // Shows a modal message box and answers the button pressed; a box that cannot be shown
+    // answers Ok, or No for a question.
+    virtual Answer show(const Message& message) = 0;
+    // The files chosen in the file-open dialog, full paths; none when cancelled.
+    virtual std::vector<std::string> openFiles(const FileOpenRequest& request) = 0;
+    // The folder chosen, a full path; empty when cancelled.
+    virtual std::string chooseFolder(const std::string& title) = 0;
 
-    int MsgBox(std::string prompt, int style = vbOKOnly, std::string title = {}) {
-        return MsgBox(MessageBoxRequest{std::move(prompt), style, std::move(title)});
+    // A message with an OK button.
+    void inform(std::string text, Icon icon = Icon::None, std::string title = {}) {
+        show(Message{std::move(text), Buttons::Ok, icon, false, std::move(title)});
     }
-};
-
-// Answers from a queue and records every request: for tests, and for the command line,
-// which decides its answers up front.
-class ScriptedDialogs : public Dialogs {
-  public:
-    std::vector<MessageBoxRequest> messages;
-    std::deque<int> nextAnswers;  // message-box answers; when empty: OK for an OK box, else No
-    std::vector<FileOpenRequest> fileRequests;
-    std::deque<std::string> nextFiles;  // when empty: cancelled
-    std::vector<std::string> folderRequests;
-    std::deque<std::string> nextFolders;  // when empty: cancelled
-
-    int MsgBox(const MessageBoxRequest& request) override;
-    std::string OpenFile(const FileOpenRequest& request) override;
-    std::string BrowseForFolder(const std::string& title) override;
-    using Dialogs::MsgBox;
 };
 
 }  // namespace arkstash::ui

@@ -1,0 +1,60 @@
+// The projects named on the command line, loaded and scanned the way the window does it: the
+// same rows (the scan's and the side file's user-added files), the same references, the same
+// stored options, read from and kept in the same settings store as the desktop app's.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "backup/references.h"
+#include "platform/ide/loader.h"
+#include "platform/ide/memory_ide.h"
+#include "platform/os/file_system.h"
+#include "platform/registry/registry.h"
+#include "projectview/scan.h"
+
+namespace arkstash::cli {
+
+// The stored options as a run of the window would show them.
+struct ShownOptions {
+    bool autoRefresh = false;
+    bool addDate = false;
+    std::string compression;
+    bool includeReferences = false;
+    std::string backupFolder;
+};
+
+struct Listing {
+    projectview::ProjectScan scan;
+    // The file list as the window shows it: the scan's rows, then the user-added files.
+    std::vector<projectview::FileRow> rows;
+    std::vector<backup::ReferenceRow> references;
+    std::optional<std::string> projectFile;  // the active project's file
+    ShownOptions options;
+};
+
+class ProjectSession {
+  public:
+    ProjectSession(os::FileSystem& fs, registry::Registry& settings, ide::LoaderOptions options);
+
+    // Loads project and group files (the first named gives the active project). Throws
+    // ide::LoadError when a named file cannot be loaded.
+    ide::LoadReport load(const std::vector<std::string>& paths);
+
+    // Reads the options, scans, reads the side file and the references, and keeps the options
+    // in the store when files were found, as opening the window does. `typeLibraryFailure`
+    // hears of a control library that cannot be read.
+    Listing list(const backup::TypeLibraryFailure& typeLibraryFailure = {});
+
+    ide::MemoryVBE& environment() { return environment_; }
+
+  private:
+    os::FileSystem& fs_;
+    registry::Registry& settings_;
+    ide::ProjectLoader loader_;
+    ide::MemoryVBE environment_;
+};
+
+}  // namespace arkstash::cli

@@ -1,0 +1,216 @@
+// An environment that forwards every call to another one, except the members a test names,
+// which throw PlatformError: `fail("Component.CountOfLines")` makes every component's line
+// count fail, `fail("Name")` every member called Name. Lets a test check exactly which action a
+// caller drops when one member of the environment fails.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+
+#include "platform/error.h"
+#include "platform/ide/ide.h"
+
+namespace arkstash::test {
+
+class FailingEnvironment;
+
+// What every wrapper shares: the set of failing members and the wrappers made so far, so the
+// same inner object always gets the same wrapper.
+class FailureSwitches {
+  public:
+    void fail(const std::string& member) { failing_.insert(member); }
+    void check(const char* type, const char* member) const {
+        if (failing_.count(member) || failing_.count(std::string(type) + "." + member))
+            throw PlatformError(std::string(type) + "." + member + " failed");
+    }
+    template <typename Wrapper, typename Inner>
+    Wrapper& wrap(Inner& inner) {
+        auto& slot = wrappers_[&inner];
+        if (!slot) slot = std::make_shared<Wrapper>(inner, *this);
+        return *std::static_pointer_cast<Wrapper>(slot);
+    }
+
+  private:
+    std::set<std::string> failing_;
+    std::map<const void*, std::shared_ptr<void>> wrappers_;
+};
+
+#define ARKSTASH_FORWARD(Type, Member, Call) \
+    switches_.check(#Type, #Member);         \
+    return Call
+
+class FailingCodePane final : public ide::CodePane {
+  public:
+    FailingCodePane(ide::CodePane& inner, FailureSwitches& s) : inner_(inner), switches_(s) {}
+    void Show() override { ARKSTASH_FORWARD(CodePane, Show, inner_.Show()); }
+
+  private:
+    ide::CodePane& inner_;
+    FailureSwitches& switches_;
+};
+
+class FailingCodeModule final : public ide::CodeModule {
+  public:
+    FailingCodeModule(ide::CodeModule& inner, FailureSwitches& s) : inner_(inner), switches_(s) {}
+    long CountOfLines() override {
+        ARKSTASH_FORWARD(CodeModule, CountOfLines, inner_.CountOfLines());
+    }
+    ide::CodePane& CodePane() override {
+        ARKSTASH_FORWARD(CodeModule, CodePane,
+                         switches_.wrap<FailingCodePane>(inner_.CodePane()));
+    }
+
+  private:
+    ide::CodeModule& inner_;
+    FailureSwitches& switches_;
+};
+
+class FailingComponent final : public ide::VBComponent {
+  public:
+    FailingComponent(ide::VBComponent& inner, FailureSwitches& s) : inner_(inner), switches_(s) {}
+    std::string Name() override { ARKSTASH_FORWARD(Component, Name, inner_.Name()); }
+    int Type() override { ARKSTASH_FORWARD(Component, Type, inner_.Type()); }
+    std::string FileNames(short i) override {
+        ARKSTASH_FORWARD(Component, FileNames, inner_.FileNames(i));
+    }
+    bool IsDirty() override { ARKSTASH_FORWARD(Component, IsDirty, inner_.IsDirty()); }
+    ide::CodeModule& CodeModule() override {
+        ARKSTASH_FORWARD(Component, CodeModule,
+                         switches_.wrap<FailingCodeModule>(inner_.CodeModule()));
+    }
+    void Activate() override { ARKSTASH_FORWARD(Component, Activate, inner_.Activate()); }
+
+  private:
+    ide::VBComponent& inner_;
+    FailureSwitches& switches_;
+};
+
+class FailingReference final : public ide::Reference {
+  public:
+    FailingReference(ide::Reference& inner, FailureSwitches& s) : inner_(inner), switches_(s) {}
+    std::string Guid() override { ARKSTASH_FORWARD(Reference, Guid, inner_.Guid()); }
+    long Major() override { ARKSTASH_FORWARD(Reference, Major, inner_.Major()); }
+    long Minor() override { ARKSTASH_FORWARD(Reference, Minor, inner_.Minor()); }
+    std::string FullPath() override { ARKSTASH_FORWARD(Reference, FullPath, inner_.FullPath()); }
+    bool IsBroken() override { ARKSTASH_FORWARD(Reference, IsBroken, inner_.IsBroken()); }
+    std::string Description() override {
+        ARKSTASH_FORWARD(Reference, Description, inner_.Description());
+    }
+
+  private:
+    ide::Reference& inner_;
+    FailureSwitches& switches_;
+};
+
+class FailingReferences final : public ide::References {
+  public:
+    FailingReferences(ide::References& inner, FailureSwitches& s) : inner_(inner), switches_(s) {}
+    long Count() override { ARKSTASH_FORWARD(References, Count, inner_.Count()); }
+    ide::Reference& Item(long i) override {
+        ARKSTASH_FORWARD(References, Item, switches_.wrap<FailingReference>(inner_.Item(i)));
+    }
+
+  private:
+    ide::References& inner_;
+    FailureSwitches& switches_;
+};
+
+class FailingProject;
+
+class FailingComponents final : public ide::VBComponents {
+  public:
+    FailingComponents(ide::VBComponents& inner, FailureSwitches& s) : inner_(inner), switches_(s) {}
+    long Count() override { ARKSTASH_FORWARD(Components, Count, inner_.Count()); }
+    ide::VBComponent& Item(long i) override {
+        ARKSTASH_FORWARD(Components, Item, switches_.wrap<FailingComponent>(inner_.Item(i)));
+    }
+    ide::VBProject& Parent() override;
+
+  private:
+    ide::VBComponents& inner_;
+    FailureSwitches& switches_;
+};
+
+class FailingProjects;
+
+class FailingProject final : public ide::VBProject {
+  public:
+    FailingProject(ide::VBProject& inner, FailureSwitches& s) : inner_(inner), switches_(s) {}
+    std::string Name() override { ARKSTASH_FORWARD(Project, Name, inner_.Name()); }
+    std::string FileName() override { ARKSTASH_FORWARD(Project, FileName, inner_.FileName()); }
+    std::string Description() override {
+        ARKSTASH_FORWARD(Project, Description, inner_.Description());
+    }
+    std::string BuildFileName() override {
+        ARKSTASH_FORWARD(Project, BuildFileName, inner_.BuildFileName());
+    }
+    int Type() override { ARKSTASH_FORWARD(Project, Type, inner_.Type()); }
+    bool Saved() override { ARKSTASH_FORWARD(Project, Saved, inner_.Saved()); }
+    ide::VBProjects& Collection() override;
+    ide::VBComponents& VBComponents() override {
+        ARKSTASH_FORWARD(Project, VBComponents,
+                         switches_.wrap<FailingComponents>(inner_.VBComponents()));
+    }
+    ide::References& References() override {
+        ARKSTASH_FORWARD(Project, References,
+                         switches_.wrap<FailingReferences>(inner_.References()));
+    }
+
+  private:
+    ide::VBProject& inner_;
+    FailureSwitches& switches_;
+};
+
+class FailingProjects final : public ide::VBProjects {
+  public:
+    FailingProjects(ide::VBProjects& inner, FailureSwitches& s) : inner_(inner), switches_(s) {}
+    long Count() override { ARKSTASH_FORWARD(Projects, Count, inner_.Count()); }
+    ide::VBProject& Item(long i) override {
+        ARKSTASH_FORWARD(Projects, Item, switches_.wrap<FailingProject>(inner_.Item(i)));
+    }
+    ide::VBProject& StartProject() override {
+        ARKSTASH_FORWARD(Projects, StartProject,
+                         switches_.wrap<FailingProject>(inner_.StartProject()));
+    }
+    std::string FileName() override { ARKSTASH_FORWARD(Projects, FileName, inner_.FileName()); }
+
+  private:
+    ide::VBProjects& inner_;
+    FailureSwitches& switches_;
+};
+
+inline ide::VBProject& FailingComponents::Parent() {
+    ARKSTASH_FORWARD(Components, Parent, switches_.wrap<FailingProject>(inner_.Parent()));
+}
+
+inline ide::VBProjects& FailingProject::Collection() {
+    ARKSTASH_FORWARD(Project, Collection, switches_.wrap<FailingProjects>(inner_.Collection()));
+}
+
+class FailingEnvironment final : public ide::VBE {
+  public:
+    explicit FailingEnvironment(ide::VBE& inner) : inner_(inner) {}
+    void fail(const std::string& member) { switches_.fail(member); }
+
+    ide::VBProject& ActiveVBProject() override {
+        ARKSTASH_FORWARD(VBE, ActiveVBProject,
+                         switches_.wrap<FailingProject>(inner_.ActiveVBProject()));
+    }
+    ide::VBProjects& VBProjects() override {
+        ARKSTASH_FORWARD(VBE, VBProjects, switches_.wrap<FailingProjects>(inner_.VBProjects()));
+    }
+    ide::CommandBars& CommandBars() override {
+        ARKSTASH_FORWARD(VBE, CommandBars, inner_.CommandBars());
+    }
+    ide::Events& Events() override { ARKSTASH_FORWARD(VBE, Events, inner_.Events()); }
+
+  private:
+    ide::VBE& inner_;
+    FailureSwitches switches_;
+};
+
+#undef ARKSTASH_FORWARD
+
+}  // namespace arkstash::test
