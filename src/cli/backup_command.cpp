@@ -35,6 +35,7 @@ struct BackupOptions {
     bool noReferences = false;
     bool yes = false;
     bool dryRun = false;
+    unsigned jobs = 0;
     PasswordOptions password;
 };
 
@@ -235,7 +236,7 @@ int runBackup(const BackupOptions& o, Io& io) {
     archive::ArchiveResult result;
     {
         InterruptGuard guard(engine);
-        result = engine.write(backup::archiveRequest(plan, replace), observer);
+        result = engine.write(backup::archiveRequest(plan, replace, o.jobs), observer);
     }
     progress.clear();
     using archive::Outcome;
@@ -272,6 +273,10 @@ Command addBackupCommand(CLI::App& app, Io& io) {
                   "leave referenced libraries and controls out of this run");
     sub->add_flag("--yes,-y", o->yes, "replace an existing archive without asking");
     sub->add_flag("--dry-run", o->dryRun, "print what would be written, and write nothing");
+    sub->add_option("--jobs", o->jobs,
+                    "compression threads (default: one per core); the archive is the same "
+                    "whatever the number")
+        ->check(CLI::Range(1u, 64u));
     addPasswordOptions(*sub, o->password);
     sub->footer(
         "Options apply to this run only; the stored settings are not changed. Without --yes an "
