@@ -47,7 +47,9 @@ enum class ReadState { Missing, Unreadable, TooLarge, Read };
 
 // Reads the whole file, and the stamp of exactly the version read.
 ReadState readWhole(const std::string& path, std::string& bytes, FileStamp& stamp) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // A hive replaced by a named pipe must not hang every start: open without blocking and
+    // take only a regular file.
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         stamp = stampOf(path);
         return errno == ENOENT ? ReadState::Missing : ReadState::Unreadable;
