@@ -6,6 +6,7 @@
 //   build/bench_load_bench --benchmark_filter='BM_Load/500'   # 100,000 components
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -46,6 +47,7 @@ class GeneratedGroup {
         }
         file = (root_ / "Bench.vbg").string();
         write(file, group);
+        ::sync();  // measure loading files at rest, not the write-back of their creation
     }
     ~GeneratedGroup() {
         std::error_code ec;

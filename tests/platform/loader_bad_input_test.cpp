@@ -42,12 +42,18 @@ const std::string kLongLine(100 * 1024 * 1024, 'x');
 
 }  // namespace
 
-TEST_F(BadInput, NamedFileMissingOrAFolder) {
-    std::string missing = errorLoading(dir / "Nowhere.vbp");
-    EXPECT_NE(missing.find("does not exist"), std::string::npos) << missing;
+TEST_F(BadInput, NamedFileMissingAFolderOrAPipe) {
     dir.write("Folder.vbp/inside.txt", "x");
-    std::string folder = errorLoading(dir / "Folder.vbp");
-    EXPECT_NE(folder.find("is a folder"), std::string::npos) << folder;
+    ASSERT_EQ(::mkfifo((dir / "Pipe.vbp").c_str(), 0644), 0);  // must not hang the load
+    const std::pair<std::string, const char*> cases[] = {
+        {dir / "Nowhere.vbp", "does not exist"},
+        {dir / "Folder.vbp", "is a folder"},
+        {dir / "Pipe.vbp", "not a regular file"},
+    };
+    for (const auto& [path, reason] : cases) {
+        std::string error = errorLoading(path);
+        EXPECT_NE(error.find(reason), std::string::npos) << error;
+    }
     EXPECT_FALSE(errorLoading(std::vector<std::string>{}).empty());
     EXPECT_EQ(vbe.projects().size(), 0u);
 }
