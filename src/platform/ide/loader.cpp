@@ -207,24 +207,25 @@ struct ProjectLoader::Impl {
             }
             return r;
         };
-        Reading<Parsed> best = readAs(configured, os::decodeText(bytes, configured), {});
-        std::vector<std::string> firstNames = names(best.parsed);
-        Known known;
+        Reading<Parsed> first = readAs(configured, os::decodeText(bytes, configured), {});
+        std::vector<std::string> firstNames = names(first.parsed);
+        Known known;  // points into `first`, which stays in place until the choice is made
         bool worthTrying = false;
         for (std::size_t i = 0; i < firstNames.size(); ++i) {
-            known.emplace(firstNames[i], &best.named[i]);
-            worthTrying = worthTrying || (!best.named[i].found && !isAscii(firstNames[i]));
+            known.emplace(firstNames[i], &first.named[i]);
+            worthTrying = worthTrying || (!first.named[i].found && !isAscii(firstNames[i]));
         }
+        std::optional<Reading<Parsed>> better;
         if (worthTrying) {
-            Reading<Parsed> first = best;  // `known` points into it
             for (const char* candidate : kDetectableCodePages) {
                 if (candidate == configured) continue;
                 auto text = os::decodeCodePage(bytes, candidate);
                 if (!text || *text == first.text) continue;
                 Reading<Parsed> other = readAs(candidate, std::move(*text), known);
-                if (other.found > best.found) best = std::move(other);
+                if (other.found > (better ? better->found : first.found)) better = std::move(other);
             }
         }
+        Reading<Parsed> best = better ? std::move(*better) : std::move(first);
         bool utf8 = best.codePage == configured && !isAscii(bytes) && os::isValidUtf8(bytes);
         best.shown = utf8 ? "UTF-8" : best.codePage;
         best.triedOthers = worthTrying;
