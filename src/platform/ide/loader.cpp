@@ -61,12 +61,6 @@ bool hasBinaryCompanion(int kind) {
            kind == vbext_ct_PropPage || kind == vbext_ct_DocObject;
 }
 
-bool isAscii(std::string_view s) {
-    for (char c : s)
-        if (c & 0x80) return false;
-    return true;
-}
-
 struct ProjectSnapshot {
     ProjectData data;
     std::vector<ComponentData> components;

@@ -19,10 +19,6 @@ char upperAscii(char c) {
     return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
-bool isAscii(std::string_view s) {
-    return std::all_of(s.begin(), s.end(), [](char c) { return (c & 0x80) == 0; });
-}
-
 std::vector<std::string_view> splitParts(std::string_view path) {
     std::vector<std::string_view> parts;
     std::size_t start = 0;
