@@ -1,10 +1,11 @@
 // Feeds arbitrary bytes to the project, group and source file readers, as the loader does:
-// decoded first, then parsed. Besides crashes and sanitizer reports it stops on results that
-// contradict the text they came from.
+// decoded first (leniently, and strictly in the code pages it tries), then parsed. Besides crashes
+// and sanitizer reports it stops on results that contradict the text they came from.
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/ide/ide.h"
 #include "platform/ide/loader_text.h"
@@ -51,6 +52,10 @@ void parseAll(std::string_view text) {
     check(si.codeLines >= 0 && static_cast<std::size_t>(si.codeLines) <= lines);
     if (si.unclosedDesignBlock) check(si.codeLines == 0);
     if (si.vbName) check(!si.vbName->empty());
+    for (const std::string& bin : si.binaryFiles) {
+        check(bin.size() >= 5 && bin[bin.size() - 4] == '.');
+        check(text.find(bin) != std::string_view::npos);
+    }
 }
 
 }  // namespace
@@ -60,5 +65,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     parseAll(raw);
     parseAll(os::decodeText(raw, "1252"));
     parseAll(os::decodeText(raw, "936"));
+    // The readings tried on a file whose names are not found: strict, so each either fails or
+    // gives valid UTF-8.
+    for (const char* codePage : {"932", "1251", "874"})
+        if (auto text = os::decodeCodePage(raw, codePage)) {
+            check(os::isValidUtf8(*text));
+            parseAll(*text);
+        }
     return 0;
 }

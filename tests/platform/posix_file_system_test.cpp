@@ -12,6 +12,7 @@
 
 #include "platform/error.h"
 #include "platform/os/file_system.h"
+#include "platform/unprivileged.h"
 #include "support/temp_dir.h"
 
 using namespace arkstash;
@@ -28,12 +29,6 @@ int inChild(const std::function<int()>& action) {
     int status = 0;
     if (pid < 0 || ::waitpid(pid, &status, 0) != pid) return -1;
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-// Gives up root, to whom permission bits refuse nothing.
-bool becomeNobody() {
-    if (::geteuid() != 0) return true;
-    return ::setgid(65534) == 0 && ::setuid(65534) == 0;
 }
 
 // Entries of a folder whose names start with `prefix` (temporary files of a replace).
@@ -74,12 +69,70 @@ TEST_F(PosixFs, FindFirstMatchesFilesOnly) {
     EXPECT_THROW(fs.findFirst(std::string("a\0b", 3), true), PlatformError);
 }
 
-TEST_F(PosixFs, HiddenFilesMatchOnlyWhenAllowed) {
-    std::string hidden = dir.write(".memo.aks", "x");
-    EXPECT_FALSE(fs.findFirst(hidden, false).has_value());
-    auto info = fs.findFirst(hidden, true);
+TEST_F(PosixFs, ALeadingDotIsNoHiddenAttribute) {
+    std::string dotted = dir.write(".memo.aks", "x");
+    auto info = fs.findFirst(dotted, false);
     ASSERT_TRUE(info.has_value());
-    EXPECT_TRUE(info->hidden);
+    EXPECT_FALSE(info->hidden);
+    EXPECT_EQ(fs.findFirst(dir / "*.aks", false)->path, dotted);
+}
+
+TEST_F(PosixFs, StatusOfTellsEveryKindOfEntry) {
+    std::string file = dir.write("a.bas", "12345");
+    std::string fifo = dir / "pipe";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    std::filesystem::create_symlink("loop", dir / "loop");
+    struct Case {
+        std::string path;
+        EntryType type;
+        std::uint64_t size;
+    };
+    const Case cases[] = {
+        {file, EntryType::File, 5},
+        {dir.str(), EntryType::Folder, 0},
+        {fifo, EntryType::Other, 0},
+        {"/dev/null", EntryType::Other, 0},
+        {dir / "none", EntryType::None, 0},
+        {file + "/below", EntryType::None, 0},
+        {dir / "no/such/dir", EntryType::None, 0},
+    };
+    for (const Case& c : cases) {
+        EntryStatus st = fs.statusOf(c.path);
+        EXPECT_EQ(st.type, c.type) << c.path;
+        EXPECT_EQ(st.size, c.size) << c.path;
+    }
+    EXPECT_FALSE(fs.findFirst(fifo, true).has_value());
+    // A loop or an over-long name is no "nothing there": the reason is said.
+    for (const std::string& bad : {dir / "loop", dir / std::string(300, 'n')}) {
+        EXPECT_THROW(fs.statusOf(bad), PlatformError) << bad;
+        EXPECT_THROW(fs.findFirst(bad, true), PlatformError) << bad;
+    }
+}
+
+TEST_F(PosixFs, RefusedLookUpsThrowTheirReasonInsteadOfFindingNothing) {
+    std::string file = dir.write("locked/a.bas", "x");
+    std::filesystem::permissions(
+        dir.path(), std::filesystem::perms::owner_all | std::filesystem::perms::others_exec);
+    std::filesystem::permissions(dir / "locked", std::filesystem::perms::owner_all);
+    auto seen = test::runUnprivileged([&] {
+        std::string out;
+        for (auto look : {+[](FileSystem&f, const std::string&p) { f.statusOf(p); },
+                          +[](FileSystem&f, const std::string&p) { f.findFirst(p, true); }}) {
+            for (const std::string& p : {file, dir / "locked/*.bas"}) {
+                try {
+                    look(fs, p);
+                    out += "none;";
+                } catch (const PlatformError& e) {
+                    out += std::string(e.what()).find("Permission denied") != std::string::npos
+                               ? "denied;"
+                               : e.what();
+                }
+            }
+        }
+        return out;
+    });
+    ASSERT_TRUE(seen.has_value());
+    EXPECT_EQ(*seen, "denied;denied;denied;denied;");
 }
 
 TEST_F(PosixFs, WildcardsInTheLastPartFindTheFirstFittingFile) {
@@ -87,11 +140,9 @@ TEST_F(PosixFs, WildcardsInTheLastPartFindTheFirstFittingFile) {
     dir.write("b.bas", "b");
     dir.write("c.bas", "c");
     dir.write("c.cls", "c");
-    dir.write(".a.bas", "hidden");
     auto first = fs.findFirst(dir / "*.bas", false);
     ASSERT_TRUE(first.has_value());
     EXPECT_EQ(first->path, dir / "b.bas");
-    EXPECT_EQ(fs.findFirst(dir / "*.bas", true)->path, dir / ".a.bas");
     EXPECT_EQ(fs.findFirst(dir / "c.?l?", false)->path, dir / "c.cls");
     EXPECT_FALSE(fs.findFirst(dir / "*.frm", true).has_value());
     EXPECT_FALSE(fs.findFirst(dir / "none/*.bas", true).has_value());
@@ -165,10 +216,17 @@ TEST_F(PosixFs, ReadFileReadsExactlyAndRefusesWhatIsNoFile) {
     EXPECT_THROW(fs.readFile(dir / "none", UINT64_MAX), PlatformError);
 }
 
-TEST_F(PosixFs, ReadFileOfAPipeFailsInsteadOfWaitingForAWriter) {
+TEST_F(PosixFs, ReadFileOfAPipeOrDeviceFailsInsteadOfWaitingOrReadingForEver) {
     std::string fifo = dir / "pipe.vbp";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
-    EXPECT_THROW(fs.readFile(fifo, UINT64_MAX), PlatformError);
+    for (const std::string& path : {fifo, std::string("/dev/zero")}) {
+        try {
+            fs.readFile(path, UINT64_MAX);
+            ADD_FAILURE() << path << " was read";
+        } catch (const PlatformError& e) {
+            EXPECT_NE(std::string(e.what()).find("not a regular file"), std::string::npos);
+        }
+    }
 }
 
 TEST_F(PosixFs, ReplaceFileWritesNewAndReplacesOldKeepingPermissions) {
@@ -207,17 +265,16 @@ TEST_F(PosixFs, ReplaceFileInAReadOnlyFolderLeavesTheOldFileWhole) {
     std::filesystem::permissions(
         dir / "ro", std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec |
                         std::filesystem::perms::others_read | std::filesystem::perms::others_exec);
-    int status = inChild([&] {
-        if (!becomeNobody()) return 2;
+    auto refused = test::runUnprivileged([&] {
         try {
             fs.replaceFile(target, "new memo");
         } catch (const PlatformError&) {
-            return 0;
+            return std::string("refused");
         }
-        return 1;
+        return std::string("written");
     });
     std::filesystem::permissions(dir / "ro", std::filesystem::perms::owner_all);
-    EXPECT_EQ(status, 0);
+    EXPECT_EQ(refused, "refused");
     EXPECT_EQ(dir.read("ro/Project.aks"), "old memo");
     EXPECT_EQ(countStartingWith(dir / "ro", "Project.aks."), 0);
 }

@@ -131,3 +131,20 @@ TEST(SourceFile, NameAttributeVariants) {
                   .vbName.value_or(""),
               "Bom");
 }
+
+TEST(SourceFile, BinaryFilesAreThoseTheDesignBlockRefersTo) {
+    SourceInfo info = readSourceText(
+        "VERSION 5.00\r\n"
+        "Begin VB.Form frmA \r\n"
+        "   Caption = \"frmA.frx\"\r\n"
+        "   Icon = \"frmA.frx\":0000\r\n"
+        "   Begin VB.ListBox lst \r\n"
+        "      ItemData = \"FRMA.FRX\":0442\r\n"
+        "      Tag = \"notes.txt\":0000\r\n"
+        "      Picture = \"Shared.ctx\":0010\r\n"
+        "   End\r\n"
+        "End\r\n"
+        "Attribute VB_Name = \"frmA\"\r\n"
+        "Private Const S = \"late.frx\":0\r\n");
+    EXPECT_EQ(info.binaryFiles, (std::vector<std::string>{"frmA.frx", "Shared.ctx"}));
+}

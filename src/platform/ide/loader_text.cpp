@@ -56,6 +56,12 @@ bool startsWithKeyword(std::string_view line, std::string_view word) {
     return rest.empty() || rest.front() != '=';
 }
 
+bool isAscii(std::string_view s) {
+    for (char c : s)
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    return true;
+}
+
 std::string foldName(std::string_view s) {
     std::string out;
     out.reserve(s.size());

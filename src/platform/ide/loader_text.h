@@ -24,6 +24,9 @@ bool startsWithNoCase(std::string_view s, std::string_view prefix);
 // the end of the line or a blank, and not by "=" (which would make it a property named so).
 bool startsWithKeyword(std::string_view line, std::string_view word);
 
+// True when every byte is below 0x80: such text reads alike in UTF-8 and every code page.
+bool isAscii(std::string_view s);
+
 // A key for comparing file names the way Windows does: ASCII letters and the Latin-1 letters
 // (as UTF-8) folded to lower case; everything else kept as it is.
 std::string foldName(std::string_view utf8);

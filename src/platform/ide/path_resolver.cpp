@@ -1,6 +1,8 @@
 #include "platform/ide/path_resolver.h"
 
+#include <algorithm>
 #include <exception>
+#include <functional>
 
 #include "platform/ide/loader_text.h"
 #include "platform/os/text_codec.h"
@@ -36,6 +38,20 @@ std::string parentOf(const std::string& dir) {
     return dir.substr(0, pos);
 }
 
+// What two names compare by: read in the code page (UTF-8 stays as it is), then folded.
+std::string foldedText(std::string_view name, const std::string& codePage) {
+    if (codePage.empty()) return foldName(name);
+    try {
+        return foldName(os::decodeText(name, codePage));
+    } catch (const std::exception&) {
+        return foldName(name);  // an unknown code page reads nothing differently
+    }
+}
+
+std::size_t hashOf(const std::string& text) {
+    return std::hash<std::string>{}(text);
+}
+
 }  // namespace
 
 std::string joinLocal(const std::string& dir, std::string_view name) {
@@ -48,48 +64,98 @@ PathResolver::PathResolver(os::FileSystem& fs, const std::map<char, std::string>
                            std::string codePage)
     : fs_(fs), drives_(driveMappings), codePage_(std::move(codePage)) {}
 
-bool PathResolver::isFile(const std::string& path) {
-    // Windows refuses these characters in names, and the look-up would take them as wildcards.
-    if (lastPart(path).find_first_of("*?") != std::string_view::npos) return false;
+os::EntryStatus PathResolver::statusOf(const std::string& path, std::string* failure) {
     try {
-        return fs_.findFirst(path, true).has_value();
-    } catch (const std::exception&) {
-        return false;  // a name the file system refuses (too long, ...) names no file
+        return fs_.statusOf(path);
+    } catch (const std::exception& e) {
+        if (failure) *failure = e.what();
+        return {};
     }
 }
 
-const std::vector<PathResolver::Entry>& PathResolver::entries(const std::string& dir) {
-    auto it = listed_.find(dir);
-    if (it != listed_.end()) return it->second;
-    std::vector<Entry> list;
+PathResolver::Folder& PathResolver::folder(const std::string& dir) {
+    auto it = folders_.find(dir);
+    if (it != folders_.end()) return it->second;
+    Folder f;
     try {
-        for (std::string& name : fs_.listFolder(dir)) {
-            std::string decoded;
-            try {
-                decoded = os::decodeText(name, codePage_);
-            } catch (const std::exception&) {
-                decoded = name;
+        f.names = fs_.listFolder(dir);
+        std::sort(f.names.begin(), f.names.end());
+    } catch (const std::exception&) {
+        // A folder that cannot be listed offers no other spellings.
+    }
+    return folders_.emplace(dir, std::move(f)).first->second;
+}
+
+std::vector<std::string> PathResolver::sameNameInFolder(const std::string& dir,
+                                                        std::string_view name,
+                                                        const std::string& codePage) {
+    Folder& f = folder(dir);
+    auto [slot, made] = f.folded.try_emplace(codePage);
+    auto& index = slot->second;
+    if (made) {
+        index.reserve(f.names.size());
+        for (std::size_t i = 0; i < f.names.size(); ++i)
+            index.emplace_back(hashOf(foldedText(f.names[i], codePage)), i);
+        std::sort(index.begin(), index.end());
+    }
+    // Only a hash of each folded name is kept, so the few names under one hash are compared
+    // in full.
+    std::string want = foldedText(name, codePage);
+    std::size_t key = hashOf(want);
+    std::vector<std::string> out;
+    auto from = std::lower_bound(index.begin(), index.end(), std::make_pair(key, std::size_t{0}));
+    for (auto it = from; it != index.end() && it->first == key; ++it)
+        if (foldedText(f.names[it->second], codePage) == want) out.push_back(f.names[it->second]);
+    return out;
+}
+
+std::optional<std::string> PathResolver::findPart(const std::string& dir, std::string_view part,
+                                                  os::EntryType want, const std::string& codePage,
+                                                  ResolvedPath& result) {
+    std::string exact = joinLocal(dir, part);
+    std::string failure;
+    os::EntryStatus st = statusOf(exact, &failure);
+    if (!failure.empty()) {
+        result.failure = failure;  // the folder refuses look-ups: nothing more to find there
+        return std::nullopt;
+    }
+    if (st.type == want) {
+        result.size = st.size;
+        return exact;
+    }
+    // The name as the bytes of the code page it was written in, for file systems that kept
+    // the bytes of a copy from Windows.
+    if (!codePage.empty() && !isAscii(part)) {
+        if (auto bytes = os::encodeText(part, codePage); bytes && *bytes != part) {
+            os::EntryStatus raw = statusOf(joinLocal(dir, *bytes));
+            if (raw.type == want) {
+                result.size = raw.size;
+                return joinLocal(dir, *bytes);
             }
-            list.push_back({foldName(decoded), std::move(name)});
         }
-    } catch (const std::exception&) {
-        // An unreadable folder offers no other spellings.
     }
-    return listed_.emplace(dir, std::move(list)).first->second;
-}
-
-std::optional<std::string> PathResolver::match(const std::string& dir, std::string_view part,
-                                               bool folder) {
-    std::string want = foldName(part);
-    for (const Entry& e : entries(dir)) {
-        if (e.folded != want) continue;
-        std::string full = joinLocal(dir, e.name);
-        if (folder ? fs_.folderExists(full) : isFile(full)) return full;
+    for (const std::string& name : sameNameInFolder(dir, part, codePage)) {
+        if (name == part) continue;
+        std::string full = joinLocal(dir, name);
+        os::EntryStatus other = statusOf(full);
+        if (other.type == want) {
+            result.size = other.size;
+            return full;
+        }
     }
+    if (want == os::EntryType::File && st.type == os::EntryType::Folder)
+        result.failure = "it is a folder, not a file";
+    else if (want == os::EntryType::File && st.type == os::EntryType::Other)
+        result.failure = "it is not a regular file (a named pipe, a device or a socket)";
     return std::nullopt;
 }
 
 ResolvedPath PathResolver::resolveFile(const std::string& base, std::string_view written) {
+    return resolveFile(base, written, codePage_);
+}
+
+ResolvedPath PathResolver::resolveFile(const std::string& base, std::string_view written,
+                                       const std::string& codePage) {
     written = trimBlanks(written);
     if (written.empty()) return {};
     std::string cur;
@@ -114,6 +180,20 @@ ResolvedPath PathResolver::resolveFile(const std::string& base, std::string_view
 
     std::vector<std::string_view> parts = splitParts(rest);
     if (parts.empty()) return {std::string(written), false};
+    // Windows refuses these characters in names, and file look-ups take them as wildcards.
+    if (lastPart(written).find_first_of("*?") != std::string_view::npos) {
+        for (std::string_view part : parts) cur = joinLocal(cur, part);
+        return {std::move(cur), false};
+    }
+
+    // Most names are spelled as on disk: one look-up settles them.
+    std::string lexical = cur;
+    for (std::string_view part : parts)
+        lexical = part == ".." ? parentOf(lexical) : joinLocal(lexical, part);
+    if (os::EntryStatus st = statusOf(lexical); st.type == os::EntryType::File)
+        return {std::move(lexical), true, st.size};
+
+    ResolvedPath result;
     for (std::size_t k = 0; k < parts.size(); ++k) {
         std::string_view part = parts[k];
         if (part == "..") {
@@ -121,21 +201,21 @@ ResolvedPath PathResolver::resolveFile(const std::string& base, std::string_view
             continue;
         }
         bool last = k + 1 == parts.size();
-        std::string exact = joinLocal(cur, part);
-        if (last ? isFile(exact) : fs_.folderExists(exact)) {
-            cur = std::move(exact);
-            continue;
-        }
-        if (auto other = match(cur, part, !last)) {
-            cur = std::move(*other);
+        auto want = last ? os::EntryType::File : os::EntryType::Folder;
+        if (auto found = findPart(cur, part, want, codePage, result)) {
+            cur = std::move(*found);
             continue;
         }
         // Not on disk: keep the rest as written so the caller can still name it.
-        std::string missing = cur;
-        for (std::size_t j = k; j < parts.size(); ++j) missing = joinLocal(missing, parts[j]);
-        return {missing, false};
+        for (std::size_t j = k; j < parts.size(); ++j) cur = joinLocal(cur, parts[j]);
+        result.path = std::move(cur);
+        result.size = 0;
+        return result;
     }
-    return {cur, true};
+    result.path = std::move(cur);
+    result.found = true;
+    result.failure.clear();
+    return result;
 }
 
 }  // namespace arkstash::ide

@@ -34,6 +34,30 @@ std::optional<std::string> nameAttribute(std::string_view line) {
     return std::string(rest);
 }
 
+bool isBinaryName(std::string_view name) {
+    if (name.size() < 5 || name[name.size() - 4] != '.') return false;
+    std::string_view ext = name.substr(name.size() - 3);
+    for (std::string_view known : {"frx", "ctx", "pgx", "dox"})
+        if (equalsNoCase(ext, known)) return true;
+    return false;
+}
+
+// Adds the binary file of a property line such as `Picture = "frmMain.frx":0442`.
+void noteBinaryReference(std::string_view line, std::vector<std::string>& out) {
+    auto eq = line.find('=');
+    if (eq == std::string_view::npos) return;
+    std::string_view value = trimBlanks(line.substr(eq + 1));
+    if (value.size() < 3 || value.front() != '"') return;
+    auto close = value.find('"', 1);
+    if (close == std::string_view::npos || close + 1 >= value.size() || value[close + 1] != ':')
+        return;
+    std::string_view name = value.substr(1, close - 1);
+    if (!isBinaryName(name)) return;
+    for (const std::string& known : out)
+        if (equalsNoCase(known, name)) return;
+    out.emplace_back(name);
+}
+
 }  // namespace
 
 SourceInfo readSourceText(std::string_view text) {
@@ -59,6 +83,8 @@ SourceInfo readSourceText(std::string_view text) {
                 ++depth;
             else if (isEnd(t, "EndProperty") || isEnd(t, "End"))
                 --depth;
+            else
+                noteBinaryReference(t, info.binaryFiles);
             if (depth <= 0) {
                 closed = true;
                 ++i;

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace arkstash::ide {
 
@@ -18,6 +19,9 @@ struct SourceInfo {
     bool mdiForm = false;  // the design block is a "Begin VB.MDIForm"
     // The file ends inside its design block: it was cut short, and it shows no code.
     bool unclosedDesignBlock = false;
+    // The binary files the design block refers to for its properties (`Icon = "frmMain.frx":0000`):
+    // names ending in ".frx", ".ctx", ".pgx" or ".dox", as written, each once.
+    std::vector<std::string> binaryFiles;
 };
 
 SourceInfo readSourceText(std::string_view text);

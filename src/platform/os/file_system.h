@@ -19,25 +19,52 @@ struct FileInfo {
     std::uint64_t size = 0;
     FileTime creationTime = 0;  // birth time where the file system keeps one, else last write
     FileTime lastWriteTime = 0;
-    bool hidden = false;
+    bool hidden = false;  // the Windows attributes; a leading dot is no such thing
     bool system = false;
     bool readOnly = false;
+};
+
+// What a path names, symbolic links followed.
+enum class EntryType {
+    None,  // nothing is there
+    File,  // a regular file: the only kind that is ever read
+    Folder,
+    Other,  // a named pipe, device or socket: never read, since reading one may block or never end
+};
+
+struct EntryStatus {
+    EntryType type = EntryType::None;
+    std::uint64_t size = 0;  // of a regular file
 };
 
 class FileSystem {
   public:
     virtual ~FileSystem() = default;
 
-    // The first file matching `path`, whose last part may hold the wildcards * and ?. Folders
-    // never match; hidden and system files only when `allowHidden`. Empty when nothing
-    // matches. Throws PlatformError when the look-up itself fails (an invalid path).
+    // The first regular file matching `path`, whose last part may hold the wildcards * and ?
+    // (which match a leading dot like any other character). Folders, pipes and devices never
+    // match; files with the hidden or system attribute only when `allowHidden` (this platform
+    // has no such attribute: a name starting with a dot is an ordinary file). Empty only when
+    // nothing matches: nothing is there, or a part of the path is missing or no folder (ENOENT,
+    // ENOTDIR). Throws PlatformError, carrying the system's reason, when the look-up itself fails:
+    // an invalid path, permission denied on a folder of the path, a symbolic link loop, a name
+    // too long.
     virtual std::optional<FileInfo> findFirst(const std::string& path, bool allowHidden) = 0;
+
+    // What `path` (no wildcards) names. Type None only when nothing is there (ENOENT, ENOTDIR);
+    // throws PlatformError with the system's reason for any other failure, as findFirst. The
+    // default answers from findFirst and folderExists, so it never answers Other.
+    virtual EntryStatus statusOf(const std::string& path) {
+        if (auto info = findFirst(path, true)) return {EntryType::File, info->size};
+        return {folderExists(path) ? EntryType::Folder : EntryType::None, 0};
+    }
 
     virtual bool folderExists(const std::string& path) = 0;
     // Creates the last level of `path`; throws when the parent is missing or it cannot be made.
     virtual void createFolder(const std::string& path) = 0;
 
-    // The whole file. Throws when it cannot be read; refuses files larger than `limit` bytes.
+    // The whole file. Throws PlatformError with the reason when it cannot be read; refuses files
+    // larger than `limit` bytes and anything that is not a regular file, without blocking on it.
     virtual std::string readFile(const std::string& path, std::uint64_t limit = UINT64_MAX) = 0;
     // Replaces the file as one step: the new content goes to a temporary file beside it, is
     // flushed, and is renamed over the old one. On failure the old file is left whole and no
@@ -54,6 +81,7 @@ class FileSystem {
 class PosixFileSystem : public FileSystem {
   public:
     std::optional<FileInfo> findFirst(const std::string& path, bool allowHidden) override;
+    EntryStatus statusOf(const std::string& path) override;
     bool folderExists(const std::string& path) override;
     void createFolder(const std::string& path) override;
     std::string readFile(const std::string& path, std::uint64_t limit) override;

@@ -36,25 +36,34 @@ std::pair<std::string, std::string> splitLast(const std::string& path) {
     return {pos == 0 ? "/" : path.substr(0, pos), path.substr(pos + 1)};
 }
 
-std::optional<FileInfo> statFile(const std::string& path, bool allowHidden) {
+// Nothing there: a missing entry, or a part of the path that is missing or no folder.
+bool isAbsent(int err) {
+    return err == ENOENT || err == ENOTDIR;
+}
+
+// What a file that is not regular is, for messages.
+std::string kindOf(mode_t mode) {
+    if (S_ISDIR(mode)) return "a folder";
+    if (S_ISFIFO(mode)) return "a named pipe";
+    if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device";
+    if (S_ISSOCK(mode)) return "a socket";
+    return "not a regular file";
+}
+
+std::optional<FileInfo> statFile(const std::string& path) {
     struct statx sx {};
     if (statx(AT_FDCWD, path.c_str(), AT_STATX_SYNC_AS_STAT, STATX_BASIC_STATS | STATX_BTIME,
               &sx) != 0) {
-        if (errno == ENOENT || errno == ENOTDIR) return std::nullopt;
-        if (errno == ENAMETOOLONG || errno == EINVAL) fail("Invalid path", path, errno);
-        if (errno == EACCES || errno == ELOOP) return std::nullopt;
+        if (isAbsent(errno)) return std::nullopt;
         fail("Cannot look up", path, errno);
     }
-    if (!S_ISREG(sx.stx_mode)) return std::nullopt;  // folders, devices and sockets never match
-    std::string name = splitLast(path).second;
+    if (!S_ISREG(sx.stx_mode)) return std::nullopt;  // folders, pipes and devices never match
     FileInfo info;
     info.path = path;
     info.size = sx.stx_size;
-    info.hidden = !name.empty() && name[0] == '.';
     info.readOnly = access(path.c_str(), W_OK) != 0;
     info.lastWriteTime = toFileTime(sx.stx_mtime);
     info.creationTime = (sx.stx_mask & STATX_BTIME) ? toFileTime(sx.stx_btime) : info.lastWriteTime;
-    if (info.hidden && !allowHidden) return std::nullopt;
     return info;
 }
 
@@ -76,9 +85,12 @@ std::optional<FileInfo> PosixFileSystem::findFirst(const std::string& path, bool
     // Wildcards stand only in the last part; anywhere else the path is invalid, whether or not
     // the last part holds any.
     if (hasWildcard(dir)) throw PlatformError("Invalid path '" + path + "'");
-    if (!hasWildcard(pattern)) return statFile(path, allowHidden);
+    if (!hasWildcard(pattern)) return statFile(path);
     DIR* d = ::opendir(dir.c_str());
-    if (!d) return std::nullopt;
+    if (!d) {
+        if (isAbsent(errno)) return std::nullopt;
+        fail("Cannot list", dir, errno);
+    }
     std::vector<std::string> names;
     while (dirent* e = ::readdir(d)) {
         std::string n = e->d_name;
@@ -89,9 +101,21 @@ std::optional<FileInfo> PosixFileSystem::findFirst(const std::string& path, bool
     std::sort(names.begin(), names.end());
     for (const auto& n : names) {
         std::string full = (dir == "/" ? std::string() : dir) + "/" + n;
-        if (auto info = statFile(full, allowHidden)) return info;
+        if (auto info = statFile(full)) return info;
     }
     return std::nullopt;
+}
+
+EntryStatus PosixFileSystem::statusOf(const std::string& path) {
+    if (path.empty()) return {};
+    if (path.find('\0') != std::string::npos) throw PlatformError("Invalid path");
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        if (isAbsent(errno)) return {};
+        fail("Cannot look up", path, errno);
+    }
+    if (S_ISREG(st.st_mode)) return {EntryType::File, static_cast<std::uint64_t>(st.st_size)};
+    return {S_ISDIR(st.st_mode) ? EntryType::Folder : EntryType::Other, 0};
 }
 
 bool PosixFileSystem::folderExists(const std::string& path) {
@@ -109,13 +133,20 @@ void PosixFileSystem::createFolder(const std::string& path) {
 
 std::string PosixFileSystem::readFile(const std::string& path, std::uint64_t limit) {
     // Not blocking: opening a named pipe for reading would otherwise wait for a writer for
-    // ever. Regular files ignore the flag.
+    // ever. Regular files ignore the flag; whatever else opened is refused on the descriptor,
+    // so nothing swapped in between a look-up and the read slips through.
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) fail("Cannot open", path, errno);
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (::fstat(fd, &st) != 0) {
+        int err = errno;
         ::close(fd);
-        throw PlatformError("Not a file: '" + path + "'");
+        fail("Cannot read", path, err);
+    }
+    if (!S_ISREG(st.st_mode)) {
+        ::close(fd);
+        throw PlatformError("Cannot read '" + path + "': it is " + kindOf(st.st_mode) +
+                            ", not a regular file");
     }
     if (static_cast<std::uint64_t>(st.st_size) > limit) {
         ::close(fd);

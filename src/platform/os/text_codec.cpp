@@ -3,6 +3,7 @@
 #include <iconv.h>
 
 #include <cerrno>
+#include <cstdint>
 
 #include "platform/error.h"
 
@@ -125,6 +126,77 @@ std::string decodeText(std::string_view bytes, const std::string& codePage) {
         o += "\xEF\xBF\xBD";
         return std::size_t{1};
     });
+    return out;
+}
+
+std::optional<std::string> decodeCodePage(std::string_view bytes, const std::string& codePage) {
+    Converter conv("UTF-8", iconvName(codePage));
+    if (!conv.ok()) return std::nullopt;
+    std::string out;
+    out.reserve(bytes.size() + bytes.size() / 2);
+    if (!conv.convert(bytes, out, [](std::string&, std::size_t) { return std::size_t{0}; }))
+        return std::nullopt;
+    return out;
+}
+
+bool isKnownCodePage(const std::string& codePage) {
+    if (codePage.empty()) return false;
+    return Converter("UTF-8", iconvName(codePage)).ok();
+}
+
+std::string utf8ToUtf16le(std::string_view text) {
+    std::string utf8 = isValidUtf8(text) ? std::string(text) : decodeText(text, "1252");
+    std::string out;
+    out.reserve(utf8.size() * 2);
+    auto appendUnit = [&out](std::uint32_t unit) {
+        out += static_cast<char>(unit & 0xFF);
+        out += static_cast<char>((unit >> 8) & 0xFF);
+    };
+    std::size_t i = 0;
+    while (i < utf8.size()) {
+        auto c = static_cast<unsigned char>(utf8[i]);
+        std::size_t len = c < 0x80 ? 1 : (c & 0xE0) == 0xC0 ? 2 : (c & 0xF0) == 0xE0 ? 3 : 4;
+        std::uint32_t cp = len == 1   ? c
+                           : len == 2 ? (c & 0x1F)
+                           : len == 3 ? (c & 0x0F)
+                                      : (c & 0x07);
+        for (std::size_t k = 1; k < len; ++k)
+            cp = (cp << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+        i += len;
+        if (cp >= 0x10000) {
+            cp -= 0x10000;
+            appendUnit(0xD800 + (cp >> 10));
+            appendUnit(0xDC00 + (cp & 0x3FF));
+        } else {
+            appendUnit(cp);
+        }
+    }
+    return out;
+}
+
+std::string utf16leToUtf8(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size() / 2);
+    std::size_t i = 0;
+    auto unitAt = [&](std::size_t p) {
+        return static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[p])) |
+               (static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[p + 1])) << 8);
+    };
+    while (i + 1 < bytes.size()) {
+        std::uint32_t u = unitAt(i);
+        i += 2;
+        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < bytes.size()) {
+            std::uint32_t low = unitAt(i);
+            if (low >= 0xDC00 && low <= 0xDFFF) {
+                i += 2;
+                appendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00));
+                continue;
+            }
+        }
+        if (u >= 0xD800 && u <= 0xDFFF) u = 0xFFFD;
+        appendUtf8(out, u);
+    }
+    if (i < bytes.size()) appendUtf8(out, static_cast<unsigned char>(bytes[i]));
     return out;
 }
 

@@ -45,15 +45,22 @@ FileStamp stampOf(const std::string& path) {
 
 enum class ReadState { Missing, Unreadable, TooLarge, Read };
 
-// Reads the whole file, and the stamp of exactly the version read.
-ReadState readWhole(const std::string& path, std::string& bytes, FileStamp& stamp) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+// Reads the whole file, and the stamp of exactly the version read; `why` says what kept it
+// from being read.
+ReadState readWhole(const std::string& path, std::string& bytes, FileStamp& stamp,
+                    std::string& why) {
+    // A hive replaced by a named pipe must not hang every start: open without blocking and
+    // take only a regular file.
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
+        int err = errno;
         stamp = stampOf(path);
-        return errno == ENOENT ? ReadState::Missing : ReadState::Unreadable;
+        why = std::strerror(err);
+        return err == ENOENT || err == ENOTDIR ? ReadState::Missing : ReadState::Unreadable;
     }
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        why = S_ISDIR(st.st_mode) ? "it is a folder" : "it is not a regular file";
         ::close(fd);
         stamp = stampOf(path);
         return ReadState::Unreadable;
@@ -69,6 +76,7 @@ ReadState readWhole(const std::string& path, std::string& bytes, FileStamp& stam
         ssize_t n = ::read(fd, buf, sizeof buf);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) {
+            why = std::strerror(errno);
             ::close(fd);
             return ReadState::Unreadable;
         }
@@ -131,6 +139,7 @@ std::string fullPath(Root root, const std::string& subKey) {
 }  // namespace
 
 struct HiveRegistry::Hive {
+    HiveRegistry* owner = nullptr;
     std::string file;
     bool readOnly = false;
     bool loaded = false;
@@ -141,6 +150,16 @@ struct HiveRegistry::Hive {
 
     std::string lockFile() const { return file + ".lock"; }
 
+    void warn(Trouble trouble, const std::string& message) {
+        owner->warnOnce(file, trouble, message);
+    }
+
+    void warnUnreadable(const std::string& why) {
+        warn(Trouble::Unreadable, "The settings file '" + file + "' cannot be read (" + why +
+                                      "); the settings in it are not used" +
+                                      (readOnly ? "." : " and it is not written over."));
+    }
+
     // Brings `disk` up to the file when it changed since it was last read.
     void refresh() {
         if (loaded && stampOf(file) == stamp) return;
@@ -149,8 +168,9 @@ struct HiveRegistry::Hive {
 
     void load() {
         loaded = true;
-        std::string bytes;
-        ReadState state = readWhole(file, bytes, stamp);
+        std::string bytes, why;
+        ReadState state = readWhole(file, bytes, stamp, why);
+        if (state == ReadState::Unreadable) warnUnreadable(why);
         if (state != ReadState::Read && state != ReadState::TooLarge) {
             disk.clear();  // missing or unreadable: no values
             return;
@@ -162,26 +182,39 @@ struct HiveRegistry::Hive {
             return;
         }
         disk.clear();
-        if (readOnly) return;
+        if (readOnly) {
+            warn(Trouble::Damaged, "The file '" + file + "' is damaged (" + damage(parsed) +
+                                       "); the registrations in it are not used.");
+            return;
+        }
         // Set aside under the lock, after a second look: another process may have just put a
         // good file in place, and that one must not be moved.
-        attempt([&] {
+        try {
             FileLock lock(lockFile());
             readUnderLock();
-        });
+        } catch (const std::exception& e) {
+            warn(Trouble::Damaged, e.what());
+        }
+    }
+
+    static std::string damage(const RegParseResult& parsed) {
+        return parsed.error.empty() ? "larger than any settings file" : parsed.error;
     }
 
     // Reads the file while holding the lock; a damaged file is renamed aside. Throws when a
     // damaged file cannot be moved, so that it is never overwritten.
     void readUnderLock() {
-        std::string bytes;
-        ReadState state = readWhole(file, bytes, stamp);
+        std::string bytes, why;
+        ReadState state = readWhole(file, bytes, stamp, why);
         disk.clear();
         if (state == ReadState::Missing) return;
-        if (state == ReadState::Unreadable)
-            throw PlatformError("Cannot read the settings file '" + file + "'");
+        if (state == ReadState::Unreadable) {
+            warnUnreadable(why);
+            throw PlatformError("Cannot read the settings file '" + file + "': " + why);
+        }
+        RegParseResult parsed;
         if (state == ReadState::Read) {
-            RegParseResult parsed = parseRegFile(bytes);
+            parsed = parseRegFile(bytes);
             if (parsed.ok) {
                 disk = std::move(parsed.keys);
                 return;
@@ -189,13 +222,25 @@ struct HiveRegistry::Hive {
         }
         std::string aside = asideName(file);
         if (::rename(file.c_str(), aside.c_str()) != 0)
-            throw PlatformError("Cannot set the damaged settings file '" + file +
-                                "' aside: " + std::strerror(errno));
+            throw PlatformError("The settings file '" + file + "' is damaged (" + damage(parsed) +
+                                ") and cannot be set aside: " + std::strerror(errno));
         stamp = {};
+        warn(Trouble::Damaged, "The settings file '" + file + "' was damaged (" + damage(parsed) +
+                                   "); it was set aside as '" + aside +
+                                   "' and settings start afresh.");
     }
 
     void flush() {
         if (pending.empty()) return;
+        try {
+            write();
+        } catch (const std::exception& e) {
+            warn(Trouble::NotSaved, std::string("Settings cannot be saved: ") + e.what());
+            throw;
+        }
+    }
+
+    void write() {
         std::error_code ec;
         std::filesystem::create_directories(std::filesystem::path(file).parent_path(), ec);
         if (ec) throw PlatformError("Cannot create the settings folder: " + ec.message());
@@ -227,6 +272,7 @@ struct HiveRegistry::Hive {
 HiveRegistry::HiveRegistry(std::string folder) : folder_(std::move(folder)) {
     auto make = [&](const char* name, bool readOnly) {
         auto h = std::make_unique<Hive>();
+        h->owner = this;
         h->file = (std::filesystem::path(folder_) / name).string();
         h->readOnly = readOnly;
         return h;
@@ -236,6 +282,15 @@ HiveRegistry::HiveRegistry(std::string folder) : folder_(std::move(folder)) {
 }
 
 HiveRegistry::~HiveRegistry() = default;
+
+void HiveRegistry::warnOnce(const std::string& file, Trouble trouble, const std::string& message) {
+    if (!warn_ || !warned_.emplace(file, trouble).second) return;
+    try {
+        warn_(message);
+    } catch (const std::exception&) {
+        // A warning that cannot be shown must not turn into the caller's failure.
+    }
+}
 
 std::string HiveRegistry::hiveFile(Root root) const {
     auto it = hives_.find(root);

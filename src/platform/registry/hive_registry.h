@@ -13,13 +13,19 @@
 // A hive that does not parse (cut short, binary garbage, wrong header) never stops anything:
 // its values read as missing, the file is renamed aside ("user.reg.damaged-20261205-070956") so
 // nothing in it is lost, and the next flush starts a fresh file. A damaged classes.reg is only
-// ignored: it is the user's import, not ours to move.
+// ignored: it is the user's import, not ours to move. A hive that cannot be read at all (no
+// permission, a named pipe or a folder in its place) reads as empty and is never replaced.
+//
+// None of this is silent: the registry tells its warning handler once per hive and kind of
+// trouble (damaged, unreadable, settings that cannot be saved), so the user hears why settings
+// went missing or did not stick, while callers that ignore errors go on undisturbed.
 #pragma once
 
 #include <functional>
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 
 #include "platform/registry/registry.h"
@@ -28,6 +34,10 @@ namespace arkstash::registry {
 
 class HiveRegistry : public Registry {
   public:
+    // Receives one line for the user, such as "The settings file '...' is damaged (line 3: ...);
+    // it was set aside as '...' and settings start afresh."
+    using WarningHandler = std::function<void(const std::string& message)>;
+
     // Files are read when first needed; a missing file is an empty hive.
     explicit HiveRegistry(std::string folder);
     ~HiveRegistry() override;
@@ -44,6 +54,10 @@ class HiveRegistry : public Registry {
     void flushKey(KeyHandle key) override;
     void closeKey(KeyHandle key) override;
 
+    // Where warnings go; none (the default) drops them. A handler that throws is not let
+    // through to the registry's callers.
+    void setWarningHandler(WarningHandler handler) { warn_ = std::move(handler); }
+
     const std::string& folder() const { return folder_; }
     // The file backing a root; empty when the root has no hive.
     std::string hiveFile(Root root) const;
@@ -56,13 +70,17 @@ class HiveRegistry : public Registry {
         std::string path;  // full path, root name first, as the caller spelled it
         Access access;
     };
+    enum class Trouble { Damaged, Unreadable, NotSaved };
     Hive* hiveFor(Root root);
     Handle& handle(KeyHandle h);
+    void warnOnce(const std::string& file, Trouble trouble, const std::string& message);
 
     std::string folder_;
     std::map<Root, std::unique_ptr<Hive>> hives_;
     std::map<KeyHandle, Handle> handles_;
     KeyHandle next_ = 1;
+    WarningHandler warn_;
+    std::set<std::pair<std::string, Trouble>> warned_;
 };
 
 using EnvironmentLookup = std::function<std::optional<std::string>(const std::string& name)>;

@@ -16,16 +16,13 @@ namespace arkstash::registry {
 namespace {
 
 using os::appendUtf8;
+using os::utf16leToUtf8;
+using os::utf8ToUtf16le;
 
 constexpr std::string_view kHeader5 = "Windows Registry Editor Version 5.00";
 constexpr std::string_view kHeader4 = "REGEDIT4";
 
 // ---- text encodings -------------------------------------------------------------------------
-
-void appendUnit(std::string& out, std::uint32_t unit) {
-    out += static_cast<char>(unit & 0xFF);
-    out += static_cast<char>((unit >> 8) & 0xFF);
-}
 
 // Text in memory is UTF-8; whatever is not (set through the API by someone else) is taken as
 // Windows-1252 rather than refused, so a hive can always be written.
@@ -485,56 +482,6 @@ HiveKey& ensureKey(HiveKeys& keys, const std::string& fullPath) {
         start = end + 1;
     }
     return it->second;
-}
-
-std::string utf8ToUtf16le(std::string_view utf8In) {
-    std::string utf8 = asUtf8(utf8In);
-    std::string out;
-    out.reserve(utf8.size() * 2);
-    std::size_t i = 0;
-    while (i < utf8.size()) {
-        auto c = static_cast<unsigned char>(utf8[i]);
-        std::uint32_t cp;
-        std::size_t len = c < 0x80 ? 1 : (c & 0xE0) == 0xC0 ? 2 : (c & 0xF0) == 0xE0 ? 3 : 4;
-        cp = len == 1 ? c : len == 2 ? (c & 0x1F) : len == 3 ? (c & 0x0F) : (c & 0x07);
-        for (std::size_t k = 1; k < len; ++k)
-            cp = (cp << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
-        i += len;
-        if (cp >= 0x10000) {
-            cp -= 0x10000;
-            appendUnit(out, 0xD800 + (cp >> 10));
-            appendUnit(out, 0xDC00 + (cp & 0x3FF));
-        } else {
-            appendUnit(out, cp);
-        }
-    }
-    return out;
-}
-
-std::string utf16leToUtf8(std::string_view bytes) {
-    std::string out;
-    out.reserve(bytes.size() / 2);
-    std::size_t i = 0;
-    auto unitAt = [&](std::size_t p) {
-        return static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[p])) |
-               (static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[p + 1])) << 8);
-    };
-    while (i + 1 < bytes.size()) {
-        std::uint32_t u = unitAt(i);
-        i += 2;
-        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < bytes.size()) {
-            std::uint32_t low = unitAt(i);
-            if (low >= 0xDC00 && low <= 0xDFFF) {
-                i += 2;
-                appendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00));
-                continue;
-            }
-        }
-        if (u >= 0xD800 && u <= 0xDFFF) u = 0xFFFD;
-        appendUtf8(out, u);
-    }
-    if (i < bytes.size()) appendUtf8(out, static_cast<unsigned char>(bytes[i]));
-    return out;
 }
 
 RegParseResult parseRegFile(std::string_view bytes) {

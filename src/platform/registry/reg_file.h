@@ -63,9 +63,4 @@ std::string canonicalRootName(std::string_view name);
 // PlatformError when the root is unknown or a level holds a line break.
 HiveKey& ensureKey(HiveKeys& keys, const std::string& fullPath);
 
-// UTF-8 to UTF-16LE bytes and back. Invalid UTF-8 is read as Windows-1252 first; unpaired
-// surrogates come back as U+FFFD and an odd last byte as the character of that code.
-std::string utf8ToUtf16le(std::string_view utf8);
-std::string utf16leToUtf8(std::string_view bytes);
-
 }  // namespace arkstash::registry

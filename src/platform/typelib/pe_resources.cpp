@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/os/text_codec.h"
 #include "platform/typelib/byte_reader.h"
 
 namespace arkstash::typelib {
@@ -62,15 +63,13 @@ struct ResourceTree {
         ByteReader r(bytes);
         std::uint64_t at = name & ~kHighBit;
         auto length = r.u16(at);
-        if (!length || *length != key.name.size()) return false;
-        for (std::size_t i = 0; i < key.name.size(); ++i) {
-            auto unit = r.u16(at + 2 + 2 * std::uint64_t{i});
-            if (!unit) return false;
-            auto want = static_cast<unsigned char>(upperAscii(key.name[i]));
-            std::uint16_t got = *unit;
-            if (got < 0x80) got = static_cast<unsigned char>(upperAscii(static_cast<char>(got)));
-            if (got != want) return false;
-        }
+        if (!length) return false;
+        auto units = r.bytes(at + 2, 2 * std::uint64_t{*length});
+        if (!units) return false;
+        std::string text = os::utf16leToUtf8(*units);
+        if (text.size() != key.name.size()) return false;
+        for (std::size_t i = 0; i < text.size(); ++i)
+            if (upperAscii(text[i]) != upperAscii(key.name[i])) return false;
         return true;
     }
 };

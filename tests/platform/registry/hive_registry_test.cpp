@@ -1,6 +1,7 @@
 #include "platform/registry/hive_registry.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -41,6 +42,17 @@ std::vector<std::string> entries(const std::string& dir) {
     std::sort(names.begin(), names.end());
     return names;
 }
+
+// Collects the registry's warnings.
+struct Warnings {
+    explicit Warnings(HiveRegistry& reg) {
+        reg.setWarningHandler([this](const std::string& m) { seen.push_back(m); });
+    }
+    bool onlyOneSaying(const std::string& text) const {
+        return seen.size() == 1 && seen[0].find(text) != std::string::npos;
+    }
+    std::vector<std::string> seen;
+};
 
 std::vector<std::string> damagedCopies(const std::string& dir, const std::string& hive) {
     std::vector<std::string> out;
@@ -188,9 +200,11 @@ TEST(HiveRegistry, ADamagedHiveIsSetAsideAndTheNextWriteStartsClean) {
         test::TempDir tmp;
         tmp.write("user.reg", garbage);
         HiveRegistry reg(tmp.str());
+        Warnings warnings(reg);
         EXPECT_FALSE(read(reg, Root::CurrentUser, kKey, "AutoRefresh"));
         auto aside = damagedCopies(tmp.str(), "user.reg");
         ASSERT_EQ(aside.size(), 1u);
+        EXPECT_TRUE(warnings.onlyOneSaying("set aside as '" + tmp / aside[0] + "'"));
         EXPECT_EQ(tmp.read(aside[0]), garbage) << "the damaged file is kept whole";
         EXPECT_FALSE(tmp.exists("user.reg"));
 
@@ -281,9 +295,12 @@ TEST(HiveRegistry, AFailedFlushKeepsTheValuesForTheNextOne) {
     std::string folder = tmp / "blocked";
     tmp.write("blocked", "a file where the folder should be");
     HiveRegistry reg(folder);
+    Warnings warnings(reg);
     KeyHandle h = reg.createKey(Root::CurrentUser, kKey);
     reg.setValue(h, "x", Value::text("kept"));
     EXPECT_THROW(reg.flushKey(h), PlatformError);
+    EXPECT_THROW(reg.flushKey(h), PlatformError);
+    EXPECT_TRUE(warnings.onlyOneSaying("Settings cannot be saved"));
     EXPECT_EQ(reg.queryValue(h, "x"), Value::text("kept"));
     fs::remove(folder);
     reg.flushKey(h);
@@ -292,18 +309,44 @@ TEST(HiveRegistry, AFailedFlushKeepsTheValuesForTheNextOne) {
     EXPECT_EQ(read(again, Root::CurrentUser, kKey, "x"), Value::text("kept"));
 }
 
-TEST(HiveRegistry, AHiveThatCannotBeReadIsNeverReplaced) {
+TEST(HiveRegistry, AHiveThatCannotBeReadIsNeverReplacedAndSaysSoOnce) {
+    for (bool pipe : {false, true}) {
+        SCOPED_TRACE(pipe ? "named pipe" : "folder");
+        test::TempDir tmp;
+        if (pipe) {
+            ASSERT_EQ(::mkfifo((tmp / "user.reg").c_str(), 0600), 0);  // must not hang a start
+        } else {
+            tmp.write("user.reg/inside", "kept");
+        }
+        HiveRegistry reg(tmp.str());
+        Warnings warnings(reg);
+        EXPECT_FALSE(read(reg, Root::CurrentUser, kKey, "x"));
+        EXPECT_FALSE(read(reg, Root::CurrentUser, kKey, "x"));
+        EXPECT_TRUE(warnings.onlyOneSaying("cannot be read"));
+        KeyHandle h = reg.createKey(Root::CurrentUser, kKey);
+        reg.setValue(h, "x", Value::text("1"));
+        EXPECT_THROW(reg.flushKey(h), PlatformError);
+        reg.closeKey(h);
+        EXPECT_EQ(warnings.seen.size(), 2u);
+        EXPECT_EQ(fs::is_fifo(tmp / "user.reg"), pipe);
+        if (!pipe) EXPECT_EQ(tmp.read("user.reg/inside"), "kept");
+        EXPECT_TRUE(damagedCopies(tmp.str(), "user.reg").empty());
+    }
+}
+
+TEST(HiveRegistry, AWarningHandlerThatThrowsDoesNotReachTheCaller) {
     test::TempDir tmp;
-    std::filesystem::create_directories(tmp / "user.reg");  // not a file at all
-    tmp.write("user.reg/inside", "kept");
+    tmp.write("user.reg", "garbage");
+    tmp.write("classes.reg", "garbage too");
     HiveRegistry reg(tmp.str());
-    EXPECT_FALSE(read(reg, Root::CurrentUser, kKey, "x"));
-    KeyHandle h = reg.createKey(Root::CurrentUser, kKey);
-    reg.setValue(h, "x", Value::text("1"));
-    EXPECT_THROW(reg.flushKey(h), PlatformError);
-    reg.closeKey(h);
-    EXPECT_EQ(tmp.read("user.reg/inside"), "kept");
-    EXPECT_TRUE(damagedCopies(tmp.str(), "user.reg").empty());
+    int calls = 0;
+    reg.setWarningHandler([&](const std::string&) {
+        ++calls;
+        throw std::runtime_error("no terminal");
+    });
+    EXPECT_NO_THROW(read(reg, Root::CurrentUser, kKey, "x"));
+    EXPECT_NO_THROW(read(reg, Root::ClassesRoot, "TypeLib", "x"));
+    EXPECT_EQ(calls, 2);
 }
 
 TEST(HiveRegistry, EditsMadeOnDiskAreSeenAtTheNextOpen) {

@@ -258,21 +258,6 @@ TEST(RegFile, KeysAreMadeWithTheirParentsAndTheParentsSpelling) {
     EXPECT_EQ(&ensureKey(keys, "hkcu"), &keys.at("hkey_current_user"));
 }
 
-TEST(RegFile, Utf16ConversionsHandleSurrogatesAndBadInput) {
-    EXPECT_EQ(utf8ToUtf16le("a\xF0\x9F\x8E\x89"), std::string("a\0\x3C\xD8\x89\xDF", 6));
-    EXPECT_EQ(utf16leToUtf8(std::string("a\0\x3C\xD8\x89\xDF", 6)), "a\xF0\x9F\x8E\x89");
-    // A lone surrogate becomes U+FFFD; an odd last byte the character of that code.
-    EXPECT_EQ(utf16leToUtf8(std::string("\x3C\xD8"
-                                        "b\0",
-                                        4)),
-              "\xEF\xBF\xBD"
-              "b");
-    EXPECT_EQ(utf16leToUtf8(std::string("b\0c", 3)), "bc");
-    // Text that is not UTF-8 is taken as Windows-1252.
-    EXPECT_EQ(utf8ToUtf16le("\xe9"), std::string("\xe9\0", 2));
-    EXPECT_EQ(utf8ToUtf16le("\x80"), std::string("\xAC\x20", 2));  // the euro sign
-}
-
 TEST(RegFile, OddButValidFilesComeBackUnchangedAfterAWrite) {
     const std::string cases[] = {
         // A root named on its own, then a key whose name holds brackets.

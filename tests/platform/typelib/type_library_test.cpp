@@ -1,6 +1,7 @@
 #include "platform/typelib/type_library.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "platform/error.h"
 #include "support/pe_builder.h"
@@ -106,7 +107,9 @@ TEST(TypeLibrary, FilesThatCannotBeReadFailWithTheLoadNumber) {
     os::PosixFileSystem fs;
     std::string lib = dir.write("lib.tlb", msftTypeLib(5, 0, 0));
     EXPECT_EQ(TypeLibInfoFromFile(fs, lib).MajorVersion, 5);
-    for (std::string path : {dir / "missing.tlb", dir.str(), dir.write("empty.tlb", "")}) {
+    std::string fifo = dir / "pipe.ocx";  // must fail at once, not wait for a writer
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    for (std::string path : {dir / "missing.tlb", dir.str(), fifo, dir.write("empty.tlb", "")}) {
         SCOPED_TRACE(path);
         try {
             TypeLibInfoFromFile(fs, path);
