@@ -36,6 +36,7 @@ struct BackupOptions {
     bool yes = false;
     bool dryRun = false;
     unsigned jobs = 0;
+    std::string codePage;
     PasswordOptions password;
 };
 
@@ -150,11 +151,10 @@ int runBackup(const BackupOptions& o, Io& io) {
     }
 
     UserStore store = openUserStore(io);
+    if (!applyCodePage(o.codePage, store.loaderOptions, io)) return kExitUsage;
     ProjectSession session(store.files, *store.registry, store.loaderOptions);
     try {
-        for (const auto& issue : session.load({o.project}).issues)
-            io.err << "arkstash: warning: " << TerminalSafe(issue.file) << ": "
-                   << TerminalSafe(issue.message) << "\n";
+        printLoadReport(session.load({o.project}), io, true);
     } catch (const std::exception& e) {
         io.err << "arkstash: cannot load " << TerminalSafe(o.project) << ": "
                << TerminalSafe(e.what()) << "\n";
@@ -182,7 +182,7 @@ int runBackup(const BackupOptions& o, Io& io) {
     plan.files = backup::filesToBackUp(listing.rows, listing.references, plan.references);
     // What the projects name but the scan could not list goes to the engine too: it reports
     // each with its reason, and the run cannot count as complete.
-    for (const auto& problem : listing.scan.problems) plan.files.push_back(problem.path);
+    for (const auto& file : filesLeftOut(listing)) plan.files.push_back(file);
     for (const auto& file : plan.files)
         if (file != "Unknown" && projectview::isOutsideFolders(file, listing.scan.projectFolders))
             observer.say("note: outside the project folders: " + file);
@@ -278,6 +278,7 @@ Command addBackupCommand(CLI::App& app, Io& io) {
                     "whatever the number")
         ->check(CLI::Range(1u, 64u));
     addPasswordOptions(*sub, o->password);
+    addCodePageOption(*sub, o->codePage);
     sub->footer(
         "Options apply to this run only; the stored settings are not changed. Without --yes an "
         "existing archive is replaced only when the question is answered at a terminal.\n"

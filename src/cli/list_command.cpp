@@ -21,6 +21,7 @@ using Json = nlohmann::ordered_json;
 
 struct ListOptions {
     std::vector<std::string> paths;
+    std::string codePage;
     bool tree = false;
     bool json = false;
 };
@@ -146,9 +147,20 @@ std::string jsonText(const std::string& text) {
     return ValidUtf8(text);
 }
 
+// Every byte of the text as two hexadecimal digits.
+std::string hexOf(const std::string& text) {
+    static const char digits[] = "0123456789abcdef";
+    std::string out;
+    for (unsigned char c : text) {
+        out += digits[c >> 4];
+        out += digits[c & 15];
+    }
+    return out;
+}
+
 Json listingJson(const Listing& listing) {
     Json rows = Json::array();
-    for (const auto& row : listing.rows)
+    for (const auto& row : listing.rows) {
         rows.push_back({{"path", jsonText(row.path)},
                         {"kind", kindName(row.kind)},
                         {"type", row.typeText},
@@ -162,6 +174,12 @@ Json listingJson(const Listing& listing) {
                         {"project", row.project.empty() ? Json(nullptr) : Json(jsonText(row.project))},
                         {"outside", row.outside},
                         {"image", row.image}});
+        // A name that is not UTF-8 (a file system that kept the Windows bytes) is given exactly
+        // too, so a script can still find the file.
+        if (jsonText(row.path) != row.path) rows.back()["path_hex"] = hexOf(row.path);
+        for (const auto& encoding : listing.load.encodings)
+            if (encoding.file == row.path) rows.back()["encoding"] = encoding.codePage;
+    }
     Json tree = Json::array();
     for (const auto& node : listing.scan.tree.nodes())
         tree.push_back({{"key", node.key.empty() ? Json(nullptr) : Json(jsonText(node.key))},
@@ -183,11 +201,10 @@ Json listingJson(const Listing& listing) {
 
 int runList(const ListOptions& options, Io& io) {
     UserStore store = openUserStore(io);
+    if (!applyCodePage(options.codePage, store.loaderOptions, io)) return kExitUsage;
     ProjectSession session(store.files, *store.registry, store.loaderOptions);
     try {
-        for (const auto& issue : session.load(options.paths).issues)
-            io.err << "arkstash: warning: " << TerminalSafe(issue.file) << ": "
-                   << TerminalSafe(issue.message) << '\n';
+        printLoadReport(session.load(options.paths), io, false);
     } catch (const std::exception& e) {
         io.err << "arkstash: " << TerminalSafe(e.what()) << '\n';
         return kExitUsage;
@@ -223,6 +240,7 @@ Command addListCommand(CLI::App& app, Io& io) {
     sub->add_flag("--tree", options->tree, "Print the project tree instead of the file list");
     sub->add_flag("--json", options->json,
                   "Print the file list, the project tree and the references as one JSON object");
+    addCodePageOption(*sub, options->codePage);
     return {sub, [&io, options] { return runList(*options, io); }};
 }
 

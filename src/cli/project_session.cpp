@@ -1,6 +1,7 @@
 #include "cli/project_session.h"
 
 #include "backup/side_file.h"
+#include "cli/text_out.h"
 #include "platform/error.h"
 #include "projectview/project_info.h"
 #include "util/paths.h"
@@ -13,11 +14,13 @@ ProjectSession::ProjectSession(os::FileSystem& fs, registry::Registry& settings,
     : fs_(fs), settings_(settings), loader_(fs, std::move(options)) {}
 
 ide::LoadReport ProjectSession::load(const std::vector<std::string>& paths) {
-    return loader_.load(environment_, paths);
+    report_ = loader_.load(environment_, paths);
+    return report_;
 }
 
 Listing ProjectSession::list(const backup::TypeLibraryFailure& typeLibraryFailure) {
     Listing listing;
+    listing.load = report_;
     window::SettingsStore store(settings_);
     ShownOptions& options = listing.options;
     // A value stored as something else than a number leaves its box unticked, as in the window.
@@ -59,6 +62,29 @@ Listing ProjectSession::list(const backup::TypeLibraryFailure& typeLibraryFailur
     listing.references =
         backup::LoadReferences(environment_, fs_, settings_, typeLibraryFailure);
     return listing;
+}
+
+void printLoadReport(const ide::LoadReport& report, Io& io, bool backingUp) {
+    for (const auto& issue : report.issues) {
+        const char* what = !backingUp && issue.kind == ide::IssueKind::MissingBinary ? "note"
+                                                                                     : "warning";
+        io.err << "arkstash: " << what << ": " << TerminalSafe(issue.file) << ": "
+               << TerminalSafe(issue.message) << '\n';
+    }
+    // Text that is valid UTF-8 is read as such whatever is configured; only a guessed Windows
+    // code page is worth a word.
+    for (const auto& encoding : report.encodings)
+        if (encoding.detected && encoding.codePage != "UTF-8")
+            io.err << "arkstash: note: " << TerminalSafe(encoding.file) << ": read as code page "
+                   << encoding.codePage << '\n';
+}
+
+std::vector<std::string> filesLeftOut(const Listing& listing) {
+    std::vector<std::string> files;
+    for (const auto& problem : listing.scan.problems) files.push_back(problem.path);
+    for (const auto& issue : listing.load.issues)
+        if (ide::leavesFileOut(issue.kind)) files.push_back(issue.file);
+    return files;
 }
 
 }  // namespace arkstash::cli

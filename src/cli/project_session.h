@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "backup/references.h"
+#include "cli/cli.h"
 #include "platform/ide/loader.h"
 #include "platform/ide/memory_ide.h"
 #include "platform/os/file_system.h"
@@ -27,6 +28,7 @@ struct ShownOptions {
 };
 
 struct Listing {
+    ide::LoadReport load;  // what the loader could not take, and how it read each file
     projectview::ProjectScan scan;
     // The file list as the window shows it: the scan's rows, then the user-added files.
     std::vector<projectview::FileRow> rows;
@@ -51,10 +53,19 @@ class ProjectSession {
     ide::MemoryVBE& environment() { return environment_; }
 
   private:
+    ide::LoadReport report_;
     os::FileSystem& fs_;
     registry::Registry& settings_;
     ide::ProjectLoader loader_;
     ide::MemoryVBE environment_;
 };
+
+// Prints what the load found: issues as warnings (a missing form binary as a note while
+// listing), and a note for every file read in another code page than the configured one.
+void printLoadReport(const ide::LoadReport& report, Io& io, bool backingUp);
+
+// The files the projects name that a backup cannot hold: those the scan could not list and
+// those the loader could not read (a member project, a component).
+std::vector<std::string> filesLeftOut(const Listing& listing);
 
 }  // namespace arkstash::cli

@@ -16,7 +16,8 @@ const std::array<ComponentKind, 11> kKinds = {{
     {ide::vbext_ct_MSForm, "Forms", "Form", true, {}},
     {ide::vbext_ct_ResFile, "Related Documents", "Resource file", false, {}},
     {ide::vbext_ct_VBForm, "Forms", "Form", true, {{".frx", "Form Binary"}}},
-    {ide::vbext_ct_VBMDIForm, "Forms", "MDI Form", true, {}},
+    // An MDI form saved with a picture or an icon keeps it in a binary as other forms do.
+    {ide::vbext_ct_VBMDIForm, "Forms", "MDI Form", true, {{".frx", "Form Binary"}}},
     {ide::vbext_ct_PropPage, "Property Pages", "Property page", true,
      {{".pgx", "Property Page Binary"}}},
     {ide::vbext_ct_UserControl, "User Controls", "User control", true,

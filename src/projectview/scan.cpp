@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "platform/error.h"
+#include "platform/ide/companions.h"
 #include "projectview/component_kinds.h"
 #include "util/paths.h"
 #include "util/strings.h"
@@ -23,7 +24,8 @@ std::string normalFolder(const std::string& folder) {
 
 class Scanner {
   public:
-    Scanner(ide::VBE& environment, os::FileSystem& fs) : env_(environment), fs_(fs) {}
+    Scanner(ide::VBE& environment, os::FileSystem& fs)
+        : env_(environment), fs_(fs), companions_(fs) {}
 
     ProjectScan run() {
         // An environment without projects has no active one.
@@ -130,14 +132,14 @@ class Scanner {
 
         std::string path;
         bool pathKnown = attempt([&] { path = util::untilNul(component.FileNames(1)); });
-        if (pathKnown) {
+        if (pathKnown && !path.empty()) {
             for (const Companion& companion : kind->companions) {
-                auto stem = util::withoutLastCharacters(path, 4);
-                if (!stem) continue;  // a form never saved has no binary either
-                FileRow row = fileRow(*stem + std::string(companion.extension), FileKind::Binary,
-                                      companion.typeText, projectPicture);
+                // A binary is only there when the component has data to keep in it; a project
+                // moved from Windows may spell it in another letter case than its component.
+                auto found = companions_.find(path, companion.extension);
+                if (!found) continue;
+                FileRow row = fileRow(*found, FileKind::Binary, companion.typeText, projectPicture);
                 row.project = projectName;
-                // A binary is only there when the component has data to keep in it.
                 if (auto made = makeFileRow(fs_, std::move(row))) scan_.rows.push_back(*made);
             }
         }
@@ -159,6 +161,7 @@ class Scanner {
 
     ide::VBE& env_;
     os::FileSystem& fs_;
+    ide::CompanionFinder companions_;
     ProjectScan scan_;
     std::optional<std::string> startProjectName_;
 };

@@ -5,6 +5,7 @@
 #include <regex>
 
 #include "cli/text_out.h"
+#include "platform/os/text_codec.h"
 #include "cli_run.h"
 
 using namespace arkstash;
@@ -155,6 +156,55 @@ TEST(ListCommandExample, ListsTheExampleGroupWithItsReferences) {
         }
     }
     EXPECT_TRUE(typeLibraryFound) << doc["references"];
+}
+
+}  // namespace
+
+namespace {
+
+// A group saved on a Chinese Windows: its text is GBK, its files have UTF-8 names here.
+TEST(ListCodePages, AGroupInAnotherCodePageListsWithDefaultSettingsAndSaysHowItWasRead) {
+    test::TempDir dir, home;
+    auto gbk = [](const std::string& utf8) { return *os::encodeText(utf8, "936"); };
+    std::string vbg = dir.write("组/组.vbg", gbk("VBGROUP 5.0\r\nStartupProject=销售\\销售.vbp\r\n"));
+    dir.write("组/销售/销售.vbp", gbk("Type=Exe\r\nModule=模块; 模块.bas\r\nName=\"销售\"\r\n"));
+    dir.write("组/销售/模块.bas", gbk("Attribute VB_Name = \"模块\"\r\n' 注释\r\n"));
+    auto r = test::runCli({"list", "--json", vbg}, home);
+    ASSERT_EQ(r.status, cli::kExitOk) << r.err;
+    EXPECT_THAT(r.err, HasSubstr(vbg + ": read as code page 936"));
+    auto rows = nlohmann::json::parse(r.out)["rows"];
+    ASSERT_EQ(rows.size(), 3u) << rows;
+    EXPECT_EQ(rows[0]["encoding"], "936");
+    EXPECT_EQ(rows[2]["path"], dir / "组/销售/模块.bas");
+    EXPECT_EQ(rows[2]["lines"], 1);
+
+    auto unknown = test::runCli({"list", "--code-page", "12345", vbg}, home);
+    EXPECT_EQ(unknown.status, cli::kExitUsage);
+    EXPECT_THAT(unknown.err, HasSubstr("unknown code page 12345"));
+}
+
+TEST(ListCodePages, ANameThatIsNotUtf8OnDiskIsKeptExactlyInJson) {
+    test::TempDir dir, home;
+    std::string vbp = dir.write("P/P.vbp", "Type=Exe\r\nModule=m; Caf\xE9.bas\r\nName=\"P\"\r\n");
+    dir.write("P/Caf\xE9.bas", "Attribute VB_Name = \"m\"\r\n");  // the Windows-1252 bytes
+    auto r = test::runCli({"list", "--json", vbp}, home);
+    ASSERT_EQ(r.status, cli::kExitOk) << r.err;
+    auto rows = nlohmann::json::parse(r.out)["rows"];
+    ASSERT_EQ(rows.size(), 2u) << rows;
+    std::string hex = rows[1]["path_hex"];
+    EXPECT_EQ(hex.substr(hex.size() - 16), "436166e92e626173");  // "Caf\xE9.bas"
+}
+
+TEST(ListBinaries, AFormThatRefersToAMissingBinaryIsANoteAndTheBackupStaysComplete) {
+    test::TempDir dir, home;
+    std::string vbp = dir.write("P/P.vbp", "Type=Exe\r\nForm=frmA.frm\r\nName=\"P\"\r\n");
+    dir.write("P/frmA.frm", "VERSION 5.00\r\nBegin VB.Form frmA\r\n   Picture = \"frmA.frx\":0000\r\n"
+                            "End\r\nAttribute VB_Name = \"frmA\"\r\n");
+    auto list = test::runCli({"list", vbp}, home);
+    EXPECT_THAT(list.err, HasSubstr("note: " + dir / "P/frmA.frx"));
+    auto backup = test::runCli({"backup", vbp, "--yes"}, home);
+    EXPECT_EQ(backup.status, cli::kExitOk) << backup.err;
+    EXPECT_THAT(backup.err, HasSubstr("warning: " + dir / "P/frmA.frx"));
 }
 
 }  // namespace

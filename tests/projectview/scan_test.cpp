@@ -206,3 +206,25 @@ TEST(FileList, ColumnClicksFlipTheOrderAndAddedRowsTakeTheirPlace) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ScanCompanions, BinariesAreFoundInAnyLetterCaseAndMdiFormsHaveThemToo) {
+    test::TempDir dir;
+    os::PosixFileSystem fs;
+    ide::MemoryVBE vbe;
+    auto& p = vbe.addProject({"P", dir.write("P.vbp", "x"), "", "", 0, true});
+    p.addComponent({"FrmStats", ide::vbext_ct_VBForm, dir.write("FrmStats.frm", "x")});
+    dir.write("frmStats.frx", "x");
+    p.addComponent({"mdiMain", ide::vbext_ct_VBMDIForm, dir.write("mdiMain.frm", "x")});
+    dir.write("mdiMain.frx", "x");
+    p.addComponent({"mdiPlain", ide::vbext_ct_VBMDIForm, dir.write("mdiPlain.frm", "x")});
+    auto scan = projectview::scanProjects(vbe, fs);
+    std::vector<std::string> rows;
+    for (const auto& row : scan.rows) rows.push_back(row.path.substr(dir.str().size() + 1) + "|" + row.typeText);
+    EXPECT_EQ(rows, (std::vector<std::string>{"P.vbp|Visual Basic Project", "frmStats.frx|Form Binary",
+                                              "FrmStats.frm|Form", "mdiMain.frx|Form Binary",
+                                              "mdiMain.frm|MDI Form", "mdiPlain.frm|MDI Form"}));
+}
+
+}  // namespace
