@@ -65,8 +65,13 @@ int runRestore(const RestoreOptions& o, Io& io) {
         o.archive, *password, [&](int p) { progress.checking(static_cast<std::int16_t>(p)); });
     progress.clear();
     if (!check.ok()) {
-        for (const auto& p : check.problems())
-            io.err << "arkstash: " << TerminalSafe(o.archive) << ": " << TerminalSafe(p) << "\n";
+        // A few lines tell what is wrong; a wrong password would otherwise fill the screen.
+        auto problems = check.problems();
+        for (std::size_t i = 0; i < problems.size() && i < 5; ++i)
+            io.err << "arkstash: " << TerminalSafe(o.archive) << ": " << TerminalSafe(problems[i])
+                   << "\n";
+        if (problems.size() > 5)
+            io.err << "arkstash: and " << problems.size() - 5 << " more entries\n";
         if (encrypted && password->empty())
             io.err << "arkstash: the archive is encrypted; give its password with "
                       "--password-file, --password-env or --ask-password\n";
