@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <random>
 #include <set>
+#include <utility>
 
 #include "platform/error.h"
 
