@@ -12,6 +12,7 @@
 
 #include "backup/backup_plan.h"
 #include "backup/backup_target.h"
+#include "cli/backup_history.h"
 #include "cli/cli.h"
 #include "cli/console_output.h"
 #include "cli/password_input.h"
@@ -38,6 +39,7 @@ struct BackupOptions {
     unsigned jobs = 0;
     std::string codePage;
     PasswordOptions password;
+    HistoryOptions history;  // --if-changed, --keep
 };
 
 // Compression texts of the window's list by the names the command line takes.
@@ -215,6 +217,8 @@ int runBackup(const BackupOptions& o, Io& io) {
     plan.archivePath = util::JoinPath(options.backupFolder, name);
 
     archive::LibzipEngine engine;
+    if (unchangedSinceNewest(engine, plan, listing.projectFile.value_or(""), o.history, io))
+        return kExitOk;
     const bool exists = pathExists(plan.archivePath);
     if (o.dryRun) {
         archive::ArchivePlan written = engine.plan(backup::archiveRequest(plan, true));
@@ -252,6 +256,8 @@ int runBackup(const BackupOptions& o, Io& io) {
            << (result.entries == 1 ? " file, " : " files, ") << "verified";
     if (!result.problems.empty()) io.out << "; " << result.problems.size() << " skipped";
     io.out << ")\n";
+    if (result.outcome == Outcome::Complete)
+        keepNewest(plan, listing.projectFile.value_or(""), result.writtenTo, o.history, io);
     return result.outcome == Outcome::Complete ? kExitOk : kExitFilesSkipped;
 }
 
@@ -279,6 +285,7 @@ Command addBackupCommand(CLI::App& app, Io& io) {
         ->check(CLI::Range(1u, 64u));
     addPasswordOptions(*sub, o->password);
     addCodePageOption(*sub, o->codePage);
+    addHistoryOptions(*sub, o->history);
     sub->footer(
         "Options apply to this run only; the stored settings are not changed. Without --yes an "
         "existing archive is replaced only when the question is answered at a terminal.\n"

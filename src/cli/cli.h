@@ -44,5 +44,9 @@ struct Command {
 Command addListCommand(CLI::App& app, Io& io);
 Command addBackupCommand(CLI::App& app, Io& io);
 Command addVerifyCommand(CLI::App& app, Io& io);
+// Kept history: what a project's archives are, putting one back, what changed since one.
+Command addHistoryCommand(CLI::App& app, Io& io);
+Command addRestoreCommand(CLI::App& app, Io& io);
+Command addDiffCommand(CLI::App& app, Io& io);
 
 }  // namespace arkstash::cli

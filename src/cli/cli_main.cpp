@@ -18,6 +18,8 @@ int run(const std::vector<std::string>& args, Io& io) {
 
     std::vector<Command> commands = {addListCommand(app, io), addBackupCommand(app, io),
                                      addVerifyCommand(app, io)};
+    for (auto* add : {addHistoryCommand, addRestoreCommand, addDiffCommand})
+        commands.push_back(add(app, io));
 
     std::vector<std::string> reversed(args.rbegin(), args.rend());
     try {
