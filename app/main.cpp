@@ -4,6 +4,9 @@
 #include <iostream>
 
 #include "cli/cli.h"
+#ifdef ARKSTASH_DESKTOP
+#include "gui/desktop_app.h"
+#endif
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
@@ -17,5 +20,12 @@ int main(int argc, char** argv) {
                              if (!v) return std::nullopt;
                              return std::string(v);
                          }};
+#ifdef ARKSTASH_DESKTOP
+    return arkstash::cli::run(
+        args, io, [argv](const arkstash::cli::DesktopStart& start, arkstash::cli::Io& startIo) {
+            return arkstash::gui::runDesktop(start, startIo, argv[0]);
+        });
+#else
     return arkstash::cli::run(args, io);
+#endif
 }

@@ -1,0 +1,76 @@
+#include "gui/desktop_app.h"
+
+#include <QApplication>
+#include <QScreen>
+
+#include "cli/project_session.h"
+#include "cli/text_out.h"
+#include "cli/user_store.h"
+#include "gui/main_window_view.h"
+#include "gui/qt_dialogs.h"
+#include "gui/qt_event_loop.h"
+#include "platform/archive/libzip_engine.h"
+
+namespace arkstash::gui {
+
+namespace {
+
+bool hasDisplay(cli::Io& io) {
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        if (auto value = io.getenv(name); value && !value->empty()) return true;
+    return false;
+}
+
+}  // namespace
+
+int runDesktop(const cli::DesktopStart& start, cli::Io& io, const char* programName) {
+    // A picture needs no screen.
+    if (start.screenshot && !hasDisplay(io)) qputenv("QT_QPA_PLATFORM", "offscreen");
+    int argc = 1;
+    char* argv[] = {const_cast<char*>(programName), nullptr};
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(ui::kAppTitle);
+
+    cli::UserStore store = cli::openUserStore(io);
+    cli::ProjectSession session(store.files, *store.registry, store.loaderOptions);
+    try {
+        for (const auto& issue : session.load(start.projects).issues)
+            io.err << "arkstash: warning: " << cli::TerminalSafe(issue.file) << ": "
+                   << cli::TerminalSafe(issue.message) << '\n';
+    } catch (const std::exception& e) {
+        io.err << "arkstash: " << cli::TerminalSafe(e.what()) << '\n';
+        return cli::kExitUsage;
+    }
+
+    os::SystemClock clock;
+    QtDialogs dialogs;
+    QtEventLoop events;
+    ui::NoShell shell;
+    archive::LibzipEngine engine;
+    window::Services services{store.files, clock, *store.registry, dialogs, events, shell, engine};
+    window::MainWindow window(services);
+    MainWindowView view(window);
+
+    // As the add-in opens it: loaded, handed the environment, shown, scanned.
+    window.Load();
+    window.ReadSettings();
+    window.setEnvironment(&session.environment());
+    view.show();
+    window.FillTree();
+    // A picture is not bound by the screen it is drawn on (the offscreen one is small).
+    QRect area = start.screenshot || !view.screen() ? QRect(0, 0, 1600, 1200)
+                                                    : view.screen()->availableGeometry();
+    view.fitToContents(area);
+
+    if (start.screenshot) {
+        QApplication::processEvents();
+        if (!view.grab().save(QString::fromStdString(*start.screenshot), "PNG")) {
+            io.err << "arkstash: cannot write " << cli::TerminalSafe(*start.screenshot) << '\n';
+            return cli::kExitNoArchive;
+        }
+        return cli::kExitOk;
+    }
+    return QApplication::exec() == 0 ? cli::kExitOk : cli::kExitNoArchive;
+}
+
+}  // namespace arkstash::gui
