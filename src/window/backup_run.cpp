@@ -104,6 +104,11 @@ void MainWindow::ZipFiles() {
     tabs.page(Tab::Status).visible = true;
     tabs.select(Tab::Status);
     notifyView();
+    // Showing the Status tab lets waiting events run; one of them may have closed the window.
+    if (closedDuringRun_) {
+        giveWindowBack();
+        return;
+    }
 
     BackupRun run(*this);
     archive::ArchiveResult result =
