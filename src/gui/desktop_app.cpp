@@ -1,7 +1,11 @@
 #include "gui/desktop_app.h"
 
+#include <unistd.h>
+
 #include <QApplication>
 #include <QScreen>
+#include <QSocketNotifier>
+#include <csignal>
 
 #include "cli/project_session.h"
 #include "cli/text_out.h"
@@ -14,6 +18,43 @@
 namespace arkstash::gui {
 
 namespace {
+
+// Ctrl-C, the session ending (SIGHUP) or a polite kill (SIGTERM) close the window as its close
+// box would: the memo and the options are saved, and a backup in progress stops and keeps the
+// previous archive. The handler only writes a byte; the window closes from the event loop.
+int closePipe[2] = {-1, -1};
+extern "C" void askToClose(int) {
+    char byte = 1;
+    [[maybe_unused]] ssize_t written = ::write(closePipe[1], &byte, 1);
+}
+
+class CloseOnSignal {
+  public:
+    explicit CloseOnSignal(QWidget& window) {
+        if (::pipe(closePipe) != 0) return;
+        notifier_ = std::make_unique<QSocketNotifier>(closePipe[0], QSocketNotifier::Read);
+        QObject::connect(notifier_.get(), &QSocketNotifier::activated, &window, [&window] {
+            char byte;
+            [[maybe_unused]] ssize_t read = ::read(closePipe[0], &byte, 1);
+            window.close();
+        });
+        struct sigaction action {};
+        action.sa_handler = askToClose;
+        sigemptyset(&action.sa_mask);
+        for (int signal : {SIGINT, SIGTERM, SIGHUP}) ::sigaction(signal, &action, nullptr);
+    }
+    ~CloseOnSignal() {
+        for (int signal : {SIGINT, SIGTERM, SIGHUP}) std::signal(signal, SIG_DFL);
+        notifier_.reset();
+        for (int& end : closePipe)
+            if (end >= 0) ::close(std::exchange(end, -1));
+    }
+    CloseOnSignal(const CloseOnSignal&) = delete;
+    CloseOnSignal& operator=(const CloseOnSignal&) = delete;
+
+  private:
+    std::unique_ptr<QSocketNotifier> notifier_;
+};
 
 bool hasDisplay(cli::Io& io) {
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
@@ -50,6 +91,7 @@ int runDesktop(const cli::DesktopStart& start, cli::Io& io, const char* programN
     window::Services services{store.files, clock, *store.registry, dialogs, events, shell, engine};
     window::MainWindow window(services);
     MainWindowView view(window);
+    CloseOnSignal closeOnSignal(view);
 
     // As the add-in opens it: loaded, handed the environment, shown, scanned.
     window.Load();

@@ -2,9 +2,16 @@
 // works instead.
 #include <gmock/gmock.h>
 
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <map>
 #include <sstream>
+#include <thread>
 
 #include "cli_run.h"
 
@@ -84,6 +91,31 @@ TEST(DesktopStart, AScreenshotOfTheScannedExampleNeedsNoDisplay) {
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
     EXPECT_EQ(home.read("shot.png").substr(0, 8), "\x89PNG\r\n\x1a\n");
     EXPECT_TRUE(home.exists("user.reg"));  // the scan kept the options, as the window does
+}
+
+TEST(DesktopStart, ATerminatedWindowClosesAsItsCloseBoxWould) {
+#ifndef ARKSTASH_DESKTOP
+    GTEST_SKIP() << "built without the window";
+#endif
+    test::TempDir home, projects;
+    std::filesystem::copy(std::string(ARKSTASH_SOURCE_DIR) + "/examples/StockControl",
+                          projects / "StockControl", std::filesystem::copy_options::recursive);
+    std::string homeVariable = "ARKSTASH_HOME=" + home.str(),
+                group = projects / "StockControl/StockControl.vbg";
+    char platform[] = "QT_QPA_PLATFORM=offscreen";
+    char* env[] = {platform, homeVariable.data(), nullptr};
+    char* argv[] = {const_cast<char*>(ARKSTASH_EXE), group.data(), nullptr};
+    pid_t pid = 0;
+    ASSERT_EQ(::posix_spawn(&pid, ARKSTASH_EXE, nullptr, nullptr, argv, env), 0);
+    // The scan keeps the options: from then on the window is open.
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!home.exists("user.reg") && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ::kill(pid, SIGTERM);
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_TRUE(projects.exists("StockControl/StockControl.aks"));  // the close sequence ran
 }
 
 }  // namespace
