@@ -37,6 +37,7 @@ struct Io {
 struct DesktopStart {
     std::vector<std::string> projects;
     std::optional<std::string> screenshot;  // render the scanned window into this PNG and exit
+    bool display = false;                   // a screen to show the window on is known
 };
 using DesktopLauncher = std::function<int(const DesktopStart& start, Io& io)>;
 

@@ -26,7 +26,7 @@ int openDesktop(const DesktopStart& start, Io& io, const DesktopLauncher& deskto
         return kExitUsage;
     }
     // A screenshot renders offscreen when there is no display; the window needs one.
-    if (!start.screenshot && !hasDisplay(io)) {
+    if (!start.screenshot && !start.display) {
         io.err << "arkstash: no display to open the window on; 'arkstash list' and 'arkstash "
                   "backup' work without one.\n";
         return kExitUsage;
@@ -80,6 +80,7 @@ int run(const std::vector<std::string>& args, Io& io, const DesktopLauncher& des
     for (auto& c : commands)
         if (c.app && c.app->parsed() && c.run) return c.run();
     if (!screenshot.empty()) start.screenshot = screenshot;
+    start.display = hasDisplay(io);
     return openDesktop(start, io, desktop);
 }
 

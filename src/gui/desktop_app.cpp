@@ -56,17 +56,11 @@ class CloseOnSignal {
     std::unique_ptr<QSocketNotifier> notifier_;
 };
 
-bool hasDisplay(cli::Io& io) {
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-        if (auto value = io.getenv(name); value && !value->empty()) return true;
-    return false;
-}
-
 }  // namespace
 
 int runDesktop(const cli::DesktopStart& start, cli::Io& io, const char* programName) {
     // A picture needs no screen.
-    if (start.screenshot && !hasDisplay(io)) qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (start.screenshot && !start.display) qputenv("QT_QPA_PLATFORM", "offscreen");
     int argc = 1;
     char* argv[] = {const_cast<char*>(programName), nullptr};
     QApplication app(argc, argv);

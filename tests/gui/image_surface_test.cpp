@@ -30,20 +30,6 @@ ImageSurface twipsSurface(int w, int h) {
 
 }  // namespace
 
-TEST(ImageSurface, SizesAreInTwipsAndTheBorderTakesTwoPixels) {
-    ImageSurface s = twipsSurface(100, 20);
-    EXPECT_DOUBLE_EQ(s.Width(), 1500);
-    EXPECT_DOUBLE_EQ(s.ScaleHeight(), 300);
-    s.setBorderStyle(1);
-    EXPECT_DOUBLE_EQ(s.Width(), 1500);
-    EXPECT_DOUBLE_EQ(s.ScaleWidth(), 96 * 15);
-    EXPECT_EQ(s.image().size(), QSize(96, 16));
-    s.setHeight(600);
-    EXPECT_EQ(s.outerPixelSize(), QSize(100, 40));
-    EXPECT_EQ(s.image().height(), 36);
-    EXPECT_THROW(s.setBorderStyle(3), PlatformError);
-}
-
 TEST(ImageSurface, BoxesCoverWholePixelsAndAtLeastOne) {
     ImageSurface s = twipsSurface(20, 4);
     s.FillBox(15 * 5, 0, 15 * 5, 60, 0x0000FF);  // zero width: still one pixel column
