@@ -142,8 +142,16 @@ int ReportListModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : shownColumns_;
 }
 
+bool ReportListModel::holds(const QModelIndex& index) const {
+    // A scan empties the list and lets events run before the model hears of it: a repaint then
+    // asks for rows the list no longer has.
+    return index.isValid() && index.row() < shownRows_ && index.column() < shownColumns_ &&
+           static_cast<std::size_t>(index.row()) < rows_.rowCount() &&
+           static_cast<std::size_t>(index.column()) < rows_.columns().size();
+}
+
 QVariant ReportListModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || index.row() >= shownRows_ || index.column() >= shownColumns_) return {};
+    if (!holds(index)) return {};
     auto row = static_cast<std::size_t>(index.row());
     auto column = static_cast<std::size_t>(index.column());
     bool first = column == 0;
@@ -176,7 +184,9 @@ QVariant ReportListModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant ReportListModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal || section < 0 || section >= shownColumns_) return {};
+    if (orientation != Qt::Horizontal || section < 0 || section >= shownColumns_ ||
+        static_cast<std::size_t>(section) >= rows_.columns().size())
+        return {};
     const auto& column = rows_.columns()[static_cast<std::size_t>(section)];
     if (role == Qt::DisplayRole) return QString::fromStdString(column.header);
     if (role == Qt::TextAlignmentRole) return QVariant::fromValue(alignmentOf(column.alignment));
@@ -184,7 +194,7 @@ QVariant ReportListModel::headerData(int section, Qt::Orientation orientation, i
 }
 
 Qt::ItemFlags ReportListModel::flags(const QModelIndex& index) const {
-    if (!index.isValid()) return Qt::NoItemFlags;
+    if (!holds(index)) return Qt::NoItemFlags;
     Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
     if (index.column() == 0 && rows_.checkable(static_cast<std::size_t>(index.row())))
         flags |= Qt::ItemIsUserCheckable;

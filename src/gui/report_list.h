@@ -62,6 +62,8 @@ class ReportListModel : public QAbstractTableModel {
     bool setData(const QModelIndex& index, const QVariant& value, int role) override;
 
   private:
+    bool holds(const QModelIndex& index) const;
+
     ReportRows& rows_;
     std::uint64_t seenRevision_ = ~std::uint64_t{0};
     int shownRows_ = 0, shownColumns_ = 0;

@@ -77,6 +77,12 @@ TEST_F(MainWindowView, AScanOfTheExampleGroupShowsItsRowsAndTree) {
     EXPECT_FALSE(tree->topLevelItem(1)->isExpanded());
     EXPECT_TRUE(find<QTabWidget>("SSActiveTabs1")->isTabEnabled(1));
     EXPECT_EQ(find<QLabel>("lblProjectName")->text(), "StockControl");
+
+    // A rescan lets waiting repaints run while its lists are empty.
+    fileList()->viewport()->update();
+    find<QTreeView>("ListView2")->viewport()->update();
+    view.commandBars().action("ID_Refresh")->trigger();
+    EXPECT_EQ(fileList()->model()->rowCount(), static_cast<int>(window.fileList.size()));
 }
 
 TEST_F(MainWindowView, AHeaderClickSortsStablyAndASecondReverses) {
