@@ -40,6 +40,9 @@ class MainWindowView : public QMainWindow {
 
     CommandBars& commandBars() { return *bars_; }
 
+    // The bars are the window's own; there is nothing to show or hide on them.
+    QMenu* createPopupMenu() override { return nullptr; }
+
   protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
