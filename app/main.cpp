@@ -20,12 +20,21 @@ int main(int argc, char** argv) {
                              if (!v) return std::nullopt;
                              return std::string(v);
                          }};
+    // Whatever goes wrong that nothing below foresaw is one line and a usage status, never an
+    // abort with a core dump and a half-written terminal line.
+    try {
 #ifdef ARKSTASH_DESKTOP
-    return arkstash::cli::run(
-        args, io, [argv](const arkstash::cli::DesktopStart& start, arkstash::cli::Io& startIo) {
-            return arkstash::gui::runDesktop(start, startIo, argv[0]);
-        });
+        return arkstash::cli::run(
+            args, io, [argv](const arkstash::cli::DesktopStart& start, arkstash::cli::Io& startIo) {
+                return arkstash::gui::runDesktop(start, startIo, argv[0]);
+            });
 #else
-    return arkstash::cli::run(args, io);
+        return arkstash::cli::run(args, io);
 #endif
+    } catch (const std::exception& e) {
+        std::cerr << "arkstash: unexpected error: " << e.what() << "\n";
+    } catch (...) {
+        std::cerr << "arkstash: unexpected error\n";
+    }
+    return arkstash::cli::kExitUsage;
 }

@@ -1,17 +1,18 @@
 #!/usr/bin/env bash
-# Times `arkstash backup` on a generated project of about 200 MB (VB source text and
-# incompressible binaries) against zip -6 and 7-Zip's ZIP writer at Normal, and against cp at
-# No Compression, over the same files; prints ratios, archive sizes and arkstash's peak memory.
+# Backup speed, size and memory against the tools a user could pick instead, on two generated
+# projects: about 200 MB (VB source text and incompressible binaries) and 640 files shaped like
+# a real project (source text of 1-100 kB, a few MB of .frx/.res binaries). In one run, paired:
+# each round runs every tool once in turn, on a warm page cache; the median of REPEAT rounds
+# (default 3) counts. arkstash runs with 1, 2 and as many threads as there are cores when its
+# `backup` takes --jobs; otherwise once, with its default.
 #
 #   bench/backup_bench.sh [BUILD_DIR]      (default: build)
 #
-# Each tool runs REPEAT times (default 3) on a warm page cache; the median counts. Settings go
-# to a throwaway ARKSTASH_HOME, so the user's own are not touched.
+# Settings go to a throwaway ARKSTASH_HOME, so the user's own are not touched.
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 build="$(cd "${1:-$here/build}" && pwd)"
 exe="$build/arkstash"
-repeat="${REPEAT:-3}"
 [ -x "$exe" ] || { echo "no arkstash at $exe: build first" >&2; exit 2; }
 for tool in python3 zip 7zz; do
   command -v "$tool" >/dev/null || { echo "$tool is needed" >&2; exit 2; }
@@ -21,9 +22,9 @@ work="$(mktemp -d "${TMPDIR:-/tmp}/arkstash-bench-XXXXXX")"
 trap 'rm -rf "$work"' EXIT
 export ARKSTASH_HOME="$work/home"
 mkdir -p "$ARKSTASH_HOME" "$work/out"
-proj="$work/Bench"
 
-# --- the project -------------------------------------------------------------------------------
+# --- the ~200 MB project -----------------------------------------------------------------------
+proj="$work/Bench"
 python3 - "$proj" <<'PY'
 import os, random, sys
 root = sys.argv[1]
@@ -80,77 +81,157 @@ with open(os.path.join(root, "Bench.vbp"), "w", newline="") as f:
 with open(os.path.join(root, "..", "files.txt"), "w") as f:
     f.write("\n".join(listed) + "\n")
 PY
-total=$(cd "$proj" && du -cb $(cat "$work/files.txt") | tail -1 | cut -f1)
-nfiles=$(wc -l < "$work/files.txt")
+mv "$work/files.txt" "$work/Bench.files"
+
+# --- the 640-file project ----------------------------------------------------------------------
+python3 - "$work/Real" <<'PY'
+import math, os, random, sys
+root = sys.argv[1]
+rnd = random.Random(640)
+words = ("Customer Order Stock Item Price Amount Total Count Index Name Text Value Record Field "
+         "Grid Row Column Report Invoice Supplier Quantity Reorder Level Date Status Print Save "
+         "Load Find Next Previous Close Open Account Balance Ledger Entry Posting Batch").split()
+def ident():
+    return "".join(rnd.choice(words) for _ in range(rnd.randint(1, 3)))
+def code(target):
+    out, size = [], 0
+    while size < target:
+        name = ident()
+        lines = [f"Private Sub {name}_Click()", f"    Dim s{ident()} As String"]
+        for _ in range(rnd.randint(3, 25)):
+            k = rnd.random()
+            if k < 0.3:
+                lines.append(f"    If Not rs.EOF Then txt{ident()}.Text = rs!{ident()} & \"\"")
+            elif k < 0.55:
+                lines.append(f"    Call {ident()}({rnd.randint(0, 999)}, \"{ident()}\")")
+            elif k < 0.75:
+                lines.append(f"    With grd{ident()}: .Row = .Rows - 1: .Col = {rnd.randint(0, 9)}: End With")
+            else:
+                lines.append(f"    ' {' '.join(rnd.choice(words).lower() for _ in range(rnd.randint(3, 14)))}")
+        lines += ["End Sub", ""]
+        block = "\r\n".join(lines) + "\r\n"
+        out.append(block)
+        size += len(block)
+    return "".join(out)
+def size():  # 1 to 100 kB, most of them small, as in real projects
+    return int(math.exp(rnd.uniform(math.log(1_000), math.log(100_000))))
+vbp, listed = ["Type=Exe"], ["Real.vbp"]
+for d in ("Forms", "Modules", "Classes"):
+    os.makedirs(os.path.join(root, d), exist_ok=True)
+def put(rel, data, mode="w"):
+    with open(os.path.join(root, rel), mode, **({} if "b" in mode else {"newline": ""})) as f:
+        f.write(data)
+    listed.append(rel)
+# 200 forms (a third of them with a binary .frx: icons and pictures, partly compressible)
+for i in range(200):
+    base = f"frm{ident()[:20]}{i:03d}"
+    put(f"Forms/{base}.frm", f'VERSION 5.00\r\nBegin VB.Form {base}\r\nEnd\r\n'
+        f'Attribute VB_Name = "{base}"\r\n' + code(size()))
+    vbp.append(f"Form=Forms\\{base}.frm")
+    if i % 3 == 0:
+        n = rnd.randint(2_000, 120_000)
+        blob = bytes(rnd.choice((0, 0, 255, rnd.randrange(256))) for _ in range(n // 2)) + rnd.randbytes(n // 2)
+        put(f"Forms/{base}.frx", blob, "wb")
+# modules and classes up to 639 files with the project file and the resource file
+while len(listed) < 639:
+    i = len(listed)
+    kind, folder, ext = rnd.choice((("Module", "Modules", "bas"), ("Class", "Classes", "cls")))
+    name = f"{kind[0].lower()}{ident()[:20]}{i:03d}"
+    put(f"{folder}/{name}.{ext}", f'Attribute VB_Name = "{name}"\r\nOption Explicit\r\n' + code(size()))
+    vbp.append(f"{kind}={name}; {folder}\\{name}.{ext}")
+put("Real.res", rnd.randbytes(1_500_000) + bytes(1_000_000), "wb")
+vbp += ["ResFile32=\"Real.res\"", 'Name="Real"']
+with open(os.path.join(root, "Real.vbp"), "w", newline="") as f:
+    f.write("\r\n".join(vbp) + "\r\n")
+with open(os.path.join(root, "..", "Real.files"), "w") as f:
+    f.write("\n".join(listed) + "\n")
+PY
 
 # --- measuring ---------------------------------------------------------------------------------
-# Runs a command and prints "seconds peak_kB" for it (peak resident memory of the child).
-measure() {
-  python3 - "$@" <<'PY'
-import resource, subprocess, sys, time
-t = time.perf_counter()
-r = subprocess.run(sys.argv[1:], stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
-dt = time.perf_counter() - t
-if r.returncode != 0:
-    sys.stderr.write(r.stderr.decode(errors="replace"))
-    sys.exit(f"failed ({r.returncode}): {' '.join(sys.argv[1:])}")
-print(f"{dt:.3f} {resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss}")
+jobs_flag=no
+"$exe" backup --help 2>&1 | grep -q -- '--jobs' && jobs_flag=yes
+
+python3 - "$exe" "$work" "${REPEAT:-3}" "$(nproc)" "$jobs_flag" <<'PY'
+import os, resource, shutil, statistics, subprocess, sys, time
+exe, work, repeat, cores, jobs_flag = sys.argv[1], sys.argv[2], int(sys.argv[3]), int(sys.argv[4]), sys.argv[5] == "yes"
+
+def run(cmd, cwd):
+    """Wall seconds, CPU seconds and peak resident MB of one command."""
+    t = time.perf_counter()
+    p = subprocess.Popen(cmd, cwd=cwd, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+    _, status, usage = os.wait4(p.pid, 0)
+    dt = time.perf_counter() - t
+    err = p.stderr.read().decode(errors="replace"); p.stderr.close()
+    code = os.waitstatus_to_exitcode(status)
+    if code != 0:
+        sys.exit(f"failed ({code}): {' '.join(cmd)}\n{err}")
+    return dt, usage.ru_utime + usage.ru_stime, usage.ru_maxrss / 1024
+
+def bench(name):
+    proj = os.path.join(work, name)
+    files = open(os.path.join(work, name + ".files")).read().split()
+    total = sum(os.path.getsize(os.path.join(proj, f)) for f in files)
+    for f in files:  # warm the page cache
+        open(os.path.join(proj, f), "rb").read()
+    out = os.path.join(work, "out")
+    listfile = os.path.join(work, name + ".files")
+    def ark(level, jobs):
+        cmd = [exe, "backup", os.path.join(proj, name + ".vbp"), "--dir", out, "--no-date",
+               "--level", level, "--no-references", "--yes"]
+        return cmd + (["--jobs", str(jobs)] if jobs else [])
+    archive = os.path.join(out, name + ".zip")
+    tools = []  # (label, level, command, output)
+    job_counts = sorted({1, 2, cores}) if jobs_flag else [0]
+    for level in ("normal", "maximum"):
+        for j in job_counts:
+            tools.append((f"arkstash {level}, jobs {j or 'default'}", level, ark(level, j), archive))
+    tools += [
+        ("zip -6", "normal", ["sh", "-c", f"zip -q -6 -X {work}/z6.zip -@ < {listfile}"], f"{work}/z6.zip"),
+        ("zip -9", "maximum", ["sh", "-c", f"zip -q -9 -X {work}/z9.zip -@ < {listfile}"], f"{work}/z9.zip"),
+        ("7zz a -tzip -mx5 -mmt=on", "normal", ["7zz", "a", "-tzip", "-mx5", "-mmt=on", "-bd", "-bso0", f"{work}/7z.zip", "@" + listfile], f"{work}/7z.zip"),
+        (f"arkstash none, jobs {job_counts[-1] or 'default'}", "none", ark("none", job_counts[-1]), archive),
+        ("cp", "none", ["sh", "-c", f"mkdir -p {work}/copy && cp --parents $(cat {listfile}) {work}/copy/"], f"{work}/copy"),
+    ]
+    times = {t[0]: [] for t in tools}
+    cpus = {t[0]: [] for t in tools}
+    peaks = {t[0]: 0.0 for t in tools}
+    sizes = {}
+    for _ in range(repeat):
+        for label, level, cmd, output in tools:
+            shutil.rmtree(output, ignore_errors=True)
+            if os.path.exists(output): os.remove(output)
+            dt, cpu, peak = run(cmd, proj)
+            times[label].append(dt)
+            cpus[label].append(cpu)
+            peaks[label] = max(peaks[label], peak)
+            sizes[label] = os.path.getsize(output) if os.path.isfile(output) else total
+    med = {k: statistics.median(v) for k, v in times.items()}
+    cpu = {k: statistics.median(v) for k, v in cpus.items()}
+    base = {"normal": "zip -6", "maximum": "zip -9", "none": "cp"}
+    load = os.getloadavg()[0]
+    print(f"\n{name}: {len(files)} files, {total / 1e6:.1f} MB; {cores} cores, load {load:.1f}; median of {repeat} paired rounds")
+    # Peak memory of the small tools is at least the ~17 MB of the launching interpreter, which a
+    # child counts until it replaces itself with the tool. CPU seconds do not depend on what
+    # else the machine runs; wall seconds do.
+    print(f"{'tool':34} {'wall s':>7} {'x base':>7} {'cpu s':>7} {'size MB':>8} {'x base':>7} {'peak MB':>8} {'MB/s':>7}")
+    for label, level, _, _ in tools:
+        b = base[level]
+        print(f"{label:34} {med[label]:7.2f} {med[label] / med[b]:7.2f} {cpu[label]:7.2f} {sizes[label] / 1e6:8.2f} "
+              f"{sizes[label] / sizes[b]:7.3f} {peaks[label]:8.1f} {total / 1e6 / med[label]:7.1f}")
+    top = job_counts[-1] or "default"
+    def verdict(ok): return "met" if ok else "NOT met"
+    n, m = f"arkstash normal, jobs {top}", f"arkstash maximum, jobs {top}"
+    print("targets:")
+    print(f"  Normal time <= 0.5 x zip -6:      {med[n] / med['zip -6']:.2f}  {verdict(med[n] <= 0.5 * med['zip -6'])}")
+    print(f"  Normal size <= 1.02 x zip -6:     {sizes[n] / sizes['zip -6']:.3f} {verdict(sizes[n] <= 1.02 * sizes['zip -6'])}")
+    print(f"  Maximum size < zip -9:            {sizes[m] / sizes['zip -9']:.3f} {verdict(sizes[m] < sizes['zip -9'])}")
+    print(f"  Maximum time <= 1.0 x zip -9:     {med[m] / med['zip -9']:.2f}  {verdict(med[m] <= med['zip -9'])}")
+    if jobs_flag:
+        one = med["arkstash normal, jobs 1"] / med["zip -6"]
+        print(f"  jobs 1 no slower than before:     {one:.2f} x zip -6 (before: 1.3-1.4)  {verdict(one <= 1.35)}")
+    peak = max(v for k, v in peaks.items() if k.startswith("arkstash"))
+    print(f"  peak memory < 100 MB:             {peak:.0f} MB  {verdict(peak < 100)}")
+
+bench("Real")
+bench("Bench")
 PY
-}
-# Runs a command REPEAT times (removing its output first each time) and prints the median time
-# and the largest peak memory seen: "seconds peak_kB".
-median() {
-  local target="$1"; shift
-  local times=() peak=0 result t m
-  for _ in $(seq "$repeat"); do
-    rm -rf "$target"
-    result="$(measure "$@")" || exit 1
-    read -r t m <<< "$result"
-    times+=("$t")
-    [ "$m" -gt "$peak" ] && peak=$m
-  done
-  printf '%s\n' "${times[@]}" | sort -n | awk -v p="$peak" '{a[NR]=$1} END {print a[int((NR+1)/2)], p}'
-}
-
-cat $(sed "s|^|$proj/|" "$work/files.txt") > /dev/null  # warm the page cache
-
-cd "$proj"
-# timed NAME TARGET COMMAND...: sets NAME_time and NAME_peak.
-timed() {
-  local name="$1"; shift
-  median "$@" > "$work/median.txt" || exit 1
-  read -r "${name}_time" "${name}_peak" < "$work/median.txt"
-}
-
-timed normal "$work/out/Bench.zip" "$exe" backup "$proj/Bench.vbp" --dir "$work/out" --no-date \
-  --level normal --no-references --yes
-normal_size=$(stat -c %s "$work/out/Bench.zip")
-timed check "$work/none" "$exe" verify "$work/out/Bench.zip"
-timed zip "$work/zip6.zip" sh -c "zip -q -6 -X '$work/zip6.zip' -@ < '$work/files.txt'"
-zip_size=$(stat -c %s "$work/zip6.zip")
-timed sevenzip "$work/7z.zip" 7zz a -tzip -mx5 -bd -bso0 "$work/7z.zip" "@$work/files.txt"
-sevenzip_size=$(stat -c %s "$work/7z.zip")
-timed store "$work/out/Bench.zip" "$exe" backup "$proj/Bench.vbp" --dir "$work/out" --no-date \
-  --level none --no-references --yes
-store_size=$(stat -c %s "$work/out/Bench.zip")
-timed copy "$work/copy" sh -c "mkdir -p '$work/copy' && cp --parents \$(cat '$work/files.txt') '$work/copy/'"
-
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
-pct() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%+.2f %%", (a - b) * 100 / b }'; }
-mb() { awk -v a="$1" 'BEGIN { printf "%.1f MB", a / 1e6 }'; }
-
-echo "Project: $nfiles files, $(mb "$total") ($(nproc) cores; median of $repeat runs)"
-printf '%-36s %8s s  %12s\n' "arkstash backup, Normal" "$normal_time" "$(mb "$normal_size")"
-printf '%-36s %8s s  %12s\n' "zip -6" "$zip_time" "$(mb "$zip_size")"
-printf '%-36s %8s s  %12s\n' "7zz a -tzip -mx5" "$sevenzip_time" "$(mb "$sevenzip_size")"
-printf '%-36s %8s s  %12s\n' "arkstash backup, No Compression" "$store_time" "$(mb "$store_size")"
-printf '%-36s %8s s\n' "cp" "$copy_time"
-printf '%-36s %8s s\n' "arkstash verify (the check alone)" "$check_time"
-echo
-echo "time, Normal / zip -6:            $(ratio "$normal_time" "$zip_time")x   (target <= 1.25)"
-echo "time, Normal / 7zz -mx5:          $(ratio "$normal_time" "$sevenzip_time")x"
-echo "check share of the Normal run:    $(ratio "$check_time" "$normal_time")   (target <= 0.25)"
-echo "size, Normal vs zip -6:           $(pct "$normal_size" "$zip_size")   (target within 2 %)"
-echo "time, No Compression / cp:        $(ratio "$store_time" "$copy_time")x"
-echo "peak memory, Normal:              $((normal_peak / 1024)) MB   (target < 100 MB)"
-echo "peak memory, No Compression:      $((store_peak / 1024)) MB"

@@ -19,6 +19,7 @@
 #include "cli/text_out.h"
 #include "cli/user_store.h"
 #include "platform/archive/libzip_engine.h"
+#include "projectview/scan.h"
 #include "util/paths.h"
 
 namespace arkstash::cli {
@@ -28,11 +29,13 @@ namespace {
 struct BackupOptions {
     std::string project;
     std::string dir;
+    std::string name;
     std::optional<bool> date;
     std::string level;
     bool noReferences = false;
     bool yes = false;
     bool dryRun = false;
+    unsigned jobs = 0;
     PasswordOptions password;
 };
 
@@ -73,33 +76,48 @@ class ConsoleObserver final : public archive::ArchiveObserver {
     Io& io_;
 };
 
-// Ctrl-C asks the engine to stop, so it removes its temporary file and keeps the old archive;
-// a second Ctrl-C ends the program at once.
+// Ctrl-C, and the SIGTERM and SIGHUP that `timeout`, service managers and a closed terminal
+// send, ask the engine to stop: it removes its temporary file and keeps the old archive. A
+// second signal of the same kind ends the program at once.
+constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
 std::atomic<archive::ArchiveEngine*> interruptTarget{nullptr};
-extern "C" void onInterrupt(int) {
+std::atomic<int> interruptedBy{0};
+extern "C" void onInterrupt(int signal) {
+    interruptedBy.store(signal);
     if (auto* engine = interruptTarget.load()) engine->cancel();
-    std::signal(SIGINT, SIG_DFL);
+    std::signal(signal, SIG_DFL);
 }
 
 class InterruptGuard {
   public:
     explicit InterruptGuard(archive::ArchiveEngine& engine) {
+        interruptedBy.store(0);
         interruptTarget.store(&engine);
         struct sigaction action {};
         action.sa_handler = onInterrupt;
         sigemptyset(&action.sa_mask);
-        ::sigaction(SIGINT, &action, &old_);
+        for (std::size_t i = 0; i < std::size(kStopSignals); ++i)
+            ::sigaction(kStopSignals[i], &action, &old_[i]);
     }
     ~InterruptGuard() {
-        ::sigaction(SIGINT, &old_, nullptr);
+        for (std::size_t i = 0; i < std::size(kStopSignals); ++i)
+            ::sigaction(kStopSignals[i], &old_[i], nullptr);
         interruptTarget.store(nullptr);
     }
     InterruptGuard(const InterruptGuard&) = delete;
     InterruptGuard& operator=(const InterruptGuard&) = delete;
 
   private:
-    struct sigaction old_ {};
+    struct sigaction old_[std::size(kStopSignals)] {};
 };
+
+// The archive name a user gave: ".zip" is added when it has none.
+std::string chosenName(const std::string& name) {
+    std::string lower = name;
+    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return lower.size() >= 4 && lower.compare(lower.size() - 4, 4, ".zip") == 0 ? name
+                                                                             : name + ".zip";
+}
 
 void printPlan(const archive::ArchivePlan& plan, const backup::BackupPlan& backup, bool exists,
                std::ostream& out) {
@@ -162,12 +180,20 @@ int runBackup(const BackupOptions& o, Io& io) {
     backup::BackupPlan plan;
     plan.references = options.includeReferences;
     plan.files = backup::filesToBackUp(listing.rows, listing.references, plan.references);
+    // What the projects name but the scan could not list goes to the engine too: it reports
+    // each with its reason, and the run cannot count as complete.
+    for (const auto& problem : listing.scan.problems) plan.files.push_back(problem.path);
+    for (const auto& file : plan.files)
+        if (file != "Unknown" && projectview::isOutsideFolders(file, listing.scan.projectFolders))
+            observer.say("note: outside the project folders: " + file);
     plan.level = backup::compressionLevelOf(options.compression).value_or(plan.level);
     if (!password->empty()) plan.password = *password;
 
     // An empty file list shows no archive name, as the window's empty state does.
     std::string name;
-    if (!listing.rows.empty())
+    if (!o.name.empty())
+        name = chosenName(o.name);
+    else if (!listing.rows.empty())
         name = backup::archiveNameFor(listing.projectFile.value_or(""),
                                       options.addDate ? std::optional(os::SystemClock().now())
                                                       : std::nullopt);
@@ -180,8 +206,11 @@ int runBackup(const BackupOptions& o, Io& io) {
         return kExitNoArchive;
     }
     if (backup::hasForbiddenCharacter(name)) {
-        observer.say(backup::kForbiddenCharactersMessage);
-        return kExitNoArchive;
+        observer.say(std::string(backup::kForbiddenCharactersMessage) + ": \"" + name + "\"" +
+                     (o.name.empty() ? " (from " + listing.projectFile.value_or(o.project) +
+                                           "); choose a name with --name"
+                                     : ""));
+        return o.name.empty() ? kExitNoArchive : kExitUsage;
     }
     plan.archivePath = util::JoinPath(options.backupFolder, name);
 
@@ -207,12 +236,15 @@ int runBackup(const BackupOptions& o, Io& io) {
     archive::ArchiveResult result;
     {
         InterruptGuard guard(engine);
-        result = engine.write(backup::archiveRequest(plan, replace), observer);
+        result = engine.write(backup::archiveRequest(plan, replace, o.jobs), observer);
     }
     progress.clear();
     using archive::Outcome;
     if (result.outcome != Outcome::Complete && result.outcome != Outcome::Incomplete) {
         observer.say(backup::describeResult(result));
+        // Stopped by a signal: once the old archive is safe, end the way that signal ends a
+        // program, so a script or service manager sees what happened.
+        if (int signal = interruptedBy.load(); signal != 0) std::raise(signal);
         return kExitNoArchive;
     }
     if (result.outcome == Outcome::Complete) observer.say("Project backup completed");
@@ -231,6 +263,8 @@ Command addBackupCommand(CLI::App& app, Io& io) {
         "backup", "Back up a project or group into one verified ZIP archive, as the window does");
     sub->add_option("PROJECT", o->project, "the project (.vbp) or group (.vbg) file")->required();
     sub->add_option("--dir", o->dir, "backup folder for this run (instead of the stored one)");
+    sub->add_option("--name", o->name,
+                    "archive file name for this run (instead of one derived from the project)");
     sub->add_flag("--date,!--no-date", o->date,
                   "add (or leave out) the date and time in the archive name for this run");
     sub->add_option("--level", o->level, "compression for this run")
@@ -239,10 +273,16 @@ Command addBackupCommand(CLI::App& app, Io& io) {
                   "leave referenced libraries and controls out of this run");
     sub->add_flag("--yes,-y", o->yes, "replace an existing archive without asking");
     sub->add_flag("--dry-run", o->dryRun, "print what would be written, and write nothing");
+    sub->add_option("--jobs", o->jobs,
+                    "compression threads (default: one per core); the archive is the same "
+                    "whatever the number")
+        ->check(CLI::Range(1u, 64u));
     addPasswordOptions(*sub, o->password);
     sub->footer(
         "Options apply to this run only; the stored settings are not changed. Without --yes an "
         "existing archive is replaced only when the question is answered at a terminal.\n"
+        "A run that cannot take every file the projects name writes NAME.incomplete.zip and "
+        "keeps the last complete NAME.zip as it was.\n"
         "Exit status: 0 every file written and verified; 3 archive written and verified but files "
         "were skipped; 1 no archive written (a previous one is kept); 2 bad usage or a project "
         "that cannot be loaded.");

@@ -74,6 +74,12 @@ int run(const std::vector<std::string>& args, Io& io, const DesktopLauncher& des
         return kExitOk;
     } catch (const CLI::ParseError& e) {
         io.err << "arkstash: " << e.what() << "\n";
+        // A file whose name starts with "-" reads as an option; "--" ends the options.
+        for (const auto& arg : args)
+            if (arg.size() > 4 && arg[0] == '-' && arg[1] != '-' &&
+                (arg.ends_with(".vbp") || arg.ends_with(".vbg") || arg.ends_with(".zip")))
+                io.err << "arkstash: to name the file " << arg << ", put -- before it: "
+                       << "arkstash COMMAND [OPTIONS] -- " << arg << "\n";
         io.err << "Run 'arkstash --help' for usage.\n";
         return kExitUsage;
     }

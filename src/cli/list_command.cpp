@@ -32,7 +32,10 @@ struct Table {
     std::vector<std::string> headers;
     std::vector<controls::Alignment> alignments;
     std::vector<std::vector<std::string>> rows;
+    std::vector<std::string> notes;  // after a row's last cell; none for most rows
 };
+
+constexpr const char* kOutsideNote = "(outside the project folders)";
 
 std::string padded(const std::string& text, std::size_t width, controls::Alignment alignment) {
     std::size_t w = DisplayWidth(text);
@@ -52,13 +55,15 @@ void printTable(const Table& table, std::ostream& out) {
     }
     for (const auto& line : lines)
         for (std::size_t c = 0; c < n; ++c) width[c] = std::max(width[c], DisplayWidth(line[c]));
-    for (const auto& line : lines) {
+    for (std::size_t l = 0; l < lines.size(); ++l) {
         std::string text;
         for (std::size_t c = 0; c < n; ++c) {
             if (c) text += kGap;
-            text += padded(line[c], width[c], table.alignments[c]);
+            text += padded(lines[l][c], width[c], table.alignments[c]);
         }
         while (!text.empty() && text.back() == ' ') text.pop_back();
+        if (l > 0 && l - 1 < table.notes.size() && !table.notes[l - 1].empty())
+            text += kGap + table.notes[l - 1];
         out << text << '\n';
     }
 }
@@ -74,6 +79,7 @@ Table fileTable(const std::vector<projectview::FileRow>& rows) {
         table.rows.emplace_back();
         for (std::size_t c = 0; c < projectview::kFileColumnCount; ++c)
             table.rows.back().push_back(projectview::cellText(row, c));
+        table.notes.push_back(row.outside ? kOutsideNote : "");
     }
     return table;
 }
@@ -154,6 +160,7 @@ Json listingJson(const Listing& listing) {
                         {"checked", row.checked},
                         {"user_added", row.userAdded()},
                         {"project", row.project.empty() ? Json(nullptr) : Json(jsonText(row.project))},
+                        {"outside", row.outside},
                         {"image", row.image}});
     Json tree = Json::array();
     for (const auto& node : listing.scan.tree.nodes())

@@ -4,13 +4,17 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
-#include <fstream>
 #include <istream>
 #include <ostream>
+
+#include "platform/os/file_system.h"
 
 namespace arkstash::cli {
 
 namespace {
+
+// A password file holds one line; anything this large is some other file named by mistake.
+constexpr std::uint64_t kPasswordFileLimit = 64 * 1024;
 
 // The line as typed or stored: without its line end.
 std::string firstLine(std::string text) {
@@ -66,12 +70,15 @@ std::optional<std::string> promptPassword(Io& io, const std::string& prompt) {
 std::optional<std::string> obtainPassword(const PasswordOptions& options, Io& io, bool confirm,
                                           std::string& error) {
     if (!options.file.empty()) {
-        std::ifstream f(options.file, std::ios::binary);
-        if (!f) {
-            error = "cannot read the password file " + options.file;
+        // Only a regular file of sane size is read, without blocking: a folder, a FIFO or a
+        // device named by mistake is refused, never waited on or read without end.
+        std::string text;
+        try {
+            text = os::PosixFileSystem().readFile(options.file, kPasswordFileLimit);
+        } catch (const std::exception& e) {
+            error = "cannot read the password file " + options.file + ": " + e.what();
             return std::nullopt;
         }
-        std::string text((std::istreambuf_iterator<char>(f)), {});
         std::string password = firstLine(text);
         if (password.empty()) {
             error = "the password file " + options.file + " holds no password on its first line";

@@ -45,8 +45,11 @@ Listing ProjectSession::list(const backup::TypeLibraryFailure& typeLibraryFailur
             if (auto path = backup::sideFilePath(*info.projectFile, *info.name))
                 if (auto side = backup::readSideFile(fs_, *path))
                     for (auto& file : side->files)
-                        if (auto row = projectview::makeFileRow(fs_, projectview::userAddedRow(file)))
+                        if (auto row = projectview::makeFileRow(fs_, projectview::userAddedRow(file))) {
+                            row->outside = projectview::isOutsideFolders(
+                                row->path, listing.scan.projectFolders);
                             listing.rows.push_back(std::move(*row));
+                        }
         store.storeAutoRefresh(options.autoRefresh);
         store.storeAddDate(options.addDate);
         store.storeCompression(options.compression);

@@ -32,6 +32,7 @@ struct FileRow {
     bool checked = true;        // written by a backup
     int image = 0;              // image-list index
     std::string project;        // the project the file belongs to; empty for group and user rows
+    bool outside = false;       // not below the folder of the group or of any of its projects
     bool userAdded() const { return kind == FileKind::UserAdded; }
 };
 

@@ -1,5 +1,8 @@
 #include "projectview/scan.h"
 
+#include <algorithm>
+#include <filesystem>
+
 #include "platform/error.h"
 #include "projectview/component_kinds.h"
 #include "util/paths.h"
@@ -8,6 +11,15 @@
 namespace arkstash::projectview {
 
 namespace {
+
+// A folder in its plain form, ending with "/"; empty for a relative or empty one.
+std::string normalFolder(const std::string& folder) {
+    std::filesystem::path p(folder);
+    if (!p.is_absolute()) return {};
+    std::string normal = p.lexically_normal().string();
+    if (normal.empty() || normal.back() != '/') normal += '/';
+    return normal;
+}
 
 class Scanner {
   public:
@@ -24,8 +36,9 @@ class Scanner {
         // The group file is only listed when it is there; no group loaded is no problem.
         attempt([&] {
             std::string group = util::untilNul(env_.VBProjects().FileName());
-            if (!group.empty())
-                addRow(fileRow(group, FileKind::Group, "Visual Basic Group", images::kGroup));
+            if (group.empty()) return;
+            addFolderOf(group);
+            addRow(fileRow(group, FileKind::Group, "Visual Basic Group", images::kGroup));
         });
         long count = 0;
         attempt([&] { count = env_.VBProjects().Count(); });
@@ -34,6 +47,7 @@ class Scanner {
             if (attempt([&] { project = &env_.VBProjects().Item(i); })) scanProject(*project);
         }
         if (!scan_.tree.empty()) scan_.tree.node(0).expanded = true;
+        for (auto& row : scan_.rows) row.outside = isOutsideFolders(row.path, scan_.projectFolders);
         return std::move(scan_);
     }
 
@@ -45,6 +59,14 @@ class Scanner {
         row.typeText = std::string(typeText);
         row.image = image;
         return row;
+    }
+
+    void addFolderOf(const std::string& file) {
+        std::string folder = normalFolder(util::DirOf(file));
+        if (folder.empty()) return;
+        auto& folders = scan_.projectFolders;
+        if (std::find(folders.begin(), folders.end(), folder) == folders.end())
+            folders.push_back(folder);
     }
 
     // Adds the row of a file that is there; a path that names nothing readable is a problem.
@@ -64,6 +86,7 @@ class Scanner {
         });
         std::string path;
         attempt([&] { path = util::untilNul(project.VBComponents().Parent().FileName()); });
+        if (!path.empty()) addFolderOf(path);
 
         std::optional<std::size_t> node;
         std::string name;
@@ -141,6 +164,13 @@ class Scanner {
 };
 
 }  // namespace
+
+bool isOutsideFolders(const std::string& path, const std::vector<std::string>& folders) {
+    std::string normal = std::filesystem::path(path).lexically_normal().string();
+    for (const auto& folder : folders)
+        if (normal.compare(0, folder.size(), folder) == 0) return false;
+    return true;
+}
 
 int projectImage(int projectType) {
     return projectType >= ide::vbext_pt_StandardExe && projectType <= ide::vbext_pt_ActiveXControl

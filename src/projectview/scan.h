@@ -25,6 +25,9 @@ struct ProjectScan {
     // companions and its own file.
     std::vector<FileRow> rows;
     std::vector<ScanProblem> problems;
+    // The folders of the group file and of every project file, each ending with "/": a file
+    // below none of them is outside the projects (a shared module, or something else).
+    std::vector<std::string> projectFolders;
     std::optional<std::string> activeProjectName;
     int activeProjectImage = 0;  // images::kProjectBase + type; 0 when the type is unknown
 };
@@ -33,6 +36,9 @@ struct ProjectScan {
 // what depends on it: a project without a readable name gets no node and no components, a
 // component whose line count cannot be read still gets its row (without a count), and so on.
 ProjectScan scanProjects(ide::VBE& environment, os::FileSystem& fs);
+
+// Whether a path lies below none of the folders (compared after resolving "." and "..").
+bool isOutsideFolders(const std::string& path, const std::vector<std::string>& folders);
 
 // The picture of a project type (images::kProjectBase + type); 0 for a type without one.
 int projectImage(int projectType);

@@ -3,7 +3,10 @@
 namespace arkstash::util {
 
 namespace {
+// A path of this machine ("/home/me/a\\b.vbp") separates with "/" alone: a backslash there is
+// part of a name. Paths as the environment writes them take either.
 std::size_t lastSeparator(const std::string& path) {
+    if (!path.empty() && path.front() == '/') return path.rfind('/');
     for (std::size_t i = path.size(); i > 0; --i)
         if (isPathSeparator(path[i - 1])) return i - 1;
     return std::string::npos;

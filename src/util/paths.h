@@ -1,4 +1,5 @@
-// Path pieces as the environment writes paths: either kind of slash separates folders.
+// Path pieces as the environment writes paths: either kind of slash separates folders, except in
+// a path of this machine (one starting with "/"), where a backslash belongs to a name.
 #pragma once
 
 #include <optional>

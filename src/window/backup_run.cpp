@@ -65,6 +65,9 @@ void MainWindow::ZipFiles() {
     backup::BackupPlan plan;
     plan.references = includeReferences.isChecked();
     plan.files = backup::filesToBackUp(fileList.rows(), referenceList.rows, plan.references);
+    // Files the projects name that the scan could not list still belong in the archive: the
+    // engine says why each is missing, and the run does not count as complete.
+    for (const auto& problem : scanProblems) plan.files.push_back(problem.path);
     if (auto level = backup::compressionLevelOf(compressionList.text())) engineLevel_ = *level;
     plan.level = engineLevel_;
 

@@ -9,11 +9,6 @@ namespace arkstash::window {
 #endif
 const char* const kWebAddress = ARKSTASH_WEB_ADDRESS;
 
-namespace {
-constexpr const char* kIntroductionTopic = "Introduction.html";
-constexpr const char* kSupportTopic = "Technical support.html";
-}  // namespace
-
 void MainWindow::defineTools() {
     tools.name = "SSActiveToolBars1";
     tools.add({"ID_ViewCode", "View &code", "View code"});
@@ -49,9 +44,9 @@ void MainWindow::defineTools() {
 
 void MainWindow::runCommand(const std::string& toolId) {
     if (toolId == "ID_Help") {
-        services_.shell.showHelpTopic(kIntroductionTopic);
+        services_.shell.showHelpTopic(ui::kIntroductionTopic);
     } else if (toolId == "ID_Support") {
-        services_.shell.showHelpTopic(kSupportTopic);
+        services_.shell.showHelpTopic(ui::kSupportTopic);
     } else if (toolId == "ID_Web") {
         services_.shell.openUrl(kWebAddress);
     } else if (toolId == "ID_Exit") {

@@ -164,6 +164,8 @@ class MainWindow {
     // What the last scan could not list (files the projects name that are missing or
     // unreadable); a backup reports them.
     std::vector<projectview::ScanProblem> scanProblems;
+    // The folders of the group and its projects at the last scan.
+    std::vector<std::string> projectFolders;
 
   private:
     friend class BackupRun;
@@ -199,6 +201,7 @@ class MainWindow {
     void setProjectName(const std::string& name);
     void saveMemo(const std::string& sideFile);
     void removeUserFile();
+    projectview::FileRow userRow(const std::string& path) const;
     void viewComponents(bool designer);
     void showSelectedFileProperties();
     void giveWindowBack();

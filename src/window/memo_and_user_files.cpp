@@ -17,12 +17,18 @@ std::optional<std::string> MainWindow::shownSideFile() const {
     return backup::sideFilePath(*projectFile, projectLabel.caption());
 }
 
+projectview::FileRow MainWindow::userRow(const std::string& path) const {
+    projectview::FileRow row = projectview::userAddedRow(path);
+    row.outside = projectview::isOutsideFolders(path, projectFolders);
+    return row;
+}
+
 void MainWindow::ReadAKS(const std::string& path) {
     auto content = backup::readSideFile(services_.files, path);
     if (!content) return;
     if (!content->memo.empty()) memoBox.setText(memoBox.text() + content->memo);
     for (auto& file : content->files)
-        projectview::AddToListView(fileList, services_.files, projectview::userAddedRow(file));
+        projectview::AddToListView(fileList, services_.files, userRow(file));
     if (!content->files.empty()) fileList.fitColumnsToContents();
     fileList.touch();
 }
@@ -53,8 +59,7 @@ void MainWindow::AddFile() {
         attempt([&] { there = services_.files.findFirst(path, true).has_value(); });
         if (!there) continue;
         anyThere = true;
-        added |= projectview::AddToListView(fileList, services_.files,
-                                            projectview::userAddedRow(path));
+        added |= projectview::AddToListView(fileList, services_.files, userRow(path));
     }
     if (!anyThere) return;
     if (added) fileList.fitColumnsToContents();

@@ -52,6 +52,7 @@ void MainWindow::scanOnce() {
     projectTree = std::move(scan.tree);
     if (scan.activeProjectName) ScannedProjectName = *scan.activeProjectName;
     scanProblems = std::move(scan.problems);
+    projectFolders = std::move(scan.projectFolders);
     fileList.addAll(std::move(scan.rows));
 
     CheckZipDir();

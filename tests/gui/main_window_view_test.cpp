@@ -51,7 +51,7 @@ class MainWindowView : public test::DesktopWindow {
         EXPECT_TRUE(check.ok()) << ::testing::PrintToString(check.problems());
         std::vector<std::string> names;
         for (const auto& entry : check.entries) {
-            EXPECT_EQ(entry.encrypted, !password.empty()) << entry.name;
+            EXPECT_EQ(entry.encryption != 0, !password.empty()) << entry.name;
             names.push_back(entry.name);
         }
         return names;

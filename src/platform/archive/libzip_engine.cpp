@@ -4,17 +4,22 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <zip.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <random>
+#include <map>
+#include <memory>
 #include <set>
+#include <thread>
 
 #include "platform/archive/archive_check.h"
+#include "platform/archive/archive_output.h"
+#include "platform/archive/compression.h"
 #include "platform/archive/entry_names.h"
+#include "platform/archive/target_folder.h"
 
 namespace arkstash::archive {
 
@@ -35,97 +40,52 @@ int wholePercent(std::uint64_t done, std::uint64_t total) {
     return static_cast<int>(done * 100 / total);
 }
 
-std::string temporaryPathFor(const std::string& target) {
-    namespace fs = std::filesystem;
-    fs::path t(target);
-    std::random_device rd;
-    std::mt19937_64 gen((static_cast<std::uint64_t>(rd()) << 32) ^ rd() ^ ::getpid());
-    for (;;) {
-        char suffix[17];
-        std::snprintf(suffix, sizeof suffix, "%016llx", static_cast<unsigned long long>(gen()));
-        fs::path candidate =
-            t.parent_path() / ("." + t.filename().string() + "." + suffix + ".tmp");
-        struct stat st;
-        if (::lstat(candidate.c_str(), &st) != 0 && errno == ENOENT) return candidate.string();
-    }
+ArchiveResult failure(Outcome outcome, std::string detail) {
+    ArchiveResult r;
+    r.outcome = outcome;
+    r.detail = std::move(detail);
+    return r;
 }
 
-void removeQuietly(const std::string& path) {
-    ::unlink(path.c_str());
+unsigned threadsFor(unsigned jobs) {
+    if (jobs > 0) return jobs;
+    return std::max(1u, std::thread::hardware_concurrency());
 }
 
-std::string syncFile(const std::string& path) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return std::strerror(errno);
-    int rc = ::fsync(fd);
-    int err = errno;
-    ::close(fd);
-    return rc == 0 ? std::string() : std::strerror(err);
-}
-
-void syncFolderOf(const std::string& path) {
-    std::string dir = std::filesystem::path(path).parent_path().string();
-    if (dir.empty()) dir = ".";
-    int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return;
-    ::fsync(fd);
-    ::close(fd);
-}
-
-struct PlannedFile {
-    PlannedEntry entry;
-    std::uint32_t mode = 0;  // permission bits, kept in the entry's attributes
-};
-
+// What a run writes: the plan, with what the entries' attributes need.
 struct FullPlan {
     ArchivePlan plan;
-    std::vector<std::uint32_t> modes;  // per entry
+    std::vector<std::uint32_t> modes;  // permission bits per entry
 };
 
-FullPlan planFiles(const std::vector<std::string>& files, ArchiveObserver* observer) {
+FullPlan planFiles(const SourceFiles& files, const std::vector<std::string>& listed,
+                   ArchiveObserver* observer) {
     FullPlan full;
     ArchivePlan& p = full.plan;
     std::set<std::string> seen;
-    auto skip = [&](const std::string& path, FileProblemKind kind, std::string reason) {
-        p.problems.push_back({path, kind, std::move(reason)});
+    auto skip = [&](FileProblem problem) {
+        p.problems.push_back(std::move(problem));
         if (observer) tell([&] { observer->problem(p.problems.back()); });
     };
     std::vector<std::string> normal;
-    for (const std::string& listed : files) {
-        std::string key = NormalPath(listed);
+    for (const std::string& path : listed) {
+        std::string key = NormalPath(path);
         // The same file listed twice goes into the archive once.
         if (!seen.insert(key).second) continue;
-        if (observer) tell([&] { observer->preparing(listed); });
+        if (observer) tell([&] { observer->preparing(path); });
         // A relative path would depend on wherever the program happens to run; such an entry
         // (a reference whose file is "Unknown", say) names no file of the project.
-        if (!std::filesystem::path(listed).is_absolute()) {
-            skip(listed, FileProblemKind::NotFound, "not a full path");
+        if (!std::filesystem::path(path).is_absolute()) {
+            skip({path, FileProblemKind::NotFound, "not a full path"});
             continue;
         }
-        struct stat st;
-        if (::stat(listed.c_str(), &st) != 0) {
-            int err = errno;
-            skip(listed,
-                 err == ENOENT || err == ENOTDIR ? FileProblemKind::NotFound
-                                                 : FileProblemKind::CannotRead,
-                 std::strerror(err));
+        OpenedFile f = files.open(path);
+        if (f.problem) {
+            skip(*f.problem);
             continue;
         }
-        if (!S_ISREG(st.st_mode)) {
-            skip(listed, FileProblemKind::NotAFile,
-                 S_ISDIR(st.st_mode) ? "a folder" : "not a regular file");
-            continue;
-        }
-        int fd = ::open(listed.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-        if (fd < 0) {
-            skip(listed, FileProblemKind::CannotRead, std::strerror(errno));
-            continue;
-        }
-        ::close(fd);
-        p.entries.push_back({.path = listed,
-                             .size = static_cast<std::uint64_t>(st.st_size),
-                             .modified = st.st_mtime});
-        full.modes.push_back(static_cast<std::uint32_t>(st.st_mode & 07777));
+        p.entries.push_back({.path = path, .size = f.facts.size, .modified = f.facts.modified()});
+        full.modes.push_back(f.facts.mode);
         normal.push_back(key);
     }
 
@@ -137,7 +97,7 @@ FullPlan planFiles(const std::vector<std::string>& files, ArchiveObserver* obser
         PlannedEntry& f = p.entries[i];
         f.entryName = EntryName(p.folder, normal[i]);
         if (!names.insert(f.entryName).second) {
-            skip(f.path, FileProblemKind::DuplicateEntry, f.entryName);
+            skip({f.path, FileProblemKind::DuplicateEntry, f.entryName});
             continue;
         }
         p.totalBytes += f.size;
@@ -149,35 +109,54 @@ FullPlan planFiles(const std::vector<std::string>& files, ArchiveObserver* obser
     return full;
 }
 
-ArchiveResult failure(Outcome outcome, std::string detail) {
-    ArchiveResult r;
-    r.outcome = outcome;
-    r.detail = std::move(detail);
-    return r;
+// The bits 1 and 2 of an entry's flags, which tell how hard deflate worked (as libzip itself
+// sets them).
+std::uint16_t deflateFlags(int level) {
+    if (level < 3) return 4;
+    if (level > 7) return 2;
+    return 0;
 }
 
 }  // namespace
 
-// The state of one run that libzip's read callbacks reach.
+// One run: what it writes, and what libzip's callbacks reach while zip_close() writes it.
 struct LibzipEngine::Run {
-    struct Reader {
+    struct EntryReader {
         Run* run = nullptr;
         std::size_t index = 0;
-        int fd = -1;
-        std::uint64_t done = 0;
-        int lastPercent = -1;
         zip_error_t error;
+        std::optional<Piece> current;
+        std::size_t pos = 0;
+        std::size_t taken = 0;
+        std::uint32_t crc = 0;
+        std::uint64_t done = 0;      // uncompressed bytes handed over in pieces before `current`
+        std::uint64_t fileSize = 0;  // as read, for a file read whole
+        bool ended = false;
+
+        EntryReader() { zip_error_init(&error); }
+        ~EntryReader() { zip_error_fini(&error); }
+        EntryReader(const EntryReader&) = delete;
+        EntryReader& operator=(const EntryReader&) = delete;
     };
 
     LibzipEngine* engine = nullptr;
     ArchiveObserver* observer = nullptr;
+    const ArchiveRequest* request = nullptr;
     FullPlan full;
-    std::vector<Reader> readers;
-    std::uint64_t finishedBytes = 0;
+    std::unique_ptr<CompressionPipeline> pipeline;
+    std::vector<std::unique_ptr<EntryReader>> readers;
+
+    // Progress never goes back, not even when the archive is written a second time.
+    std::map<std::string, int> filePercent;
     int lastOverall = -1;
-    // The file whose read failed while libzip was writing, and why.
+    std::uint64_t finishedBytes = 0;
+
+    // The entry that spoiled this attempt, and why.
     std::ptrdiff_t failed = -1;
-    std::string failedReason;
+    std::optional<FileProblem> failedProblem;
+    bool failedMoved = false;
+
+    std::uint64_t plannedSize(std::size_t i) const { return full.plan.entries[i].size; }
 
     void overall(std::uint64_t current) {
         int percent = wholePercent(finishedBytes + current, full.plan.totalBytes);
@@ -187,85 +166,218 @@ struct LibzipEngine::Run {
         }
     }
 
-    void file(Reader& r) {
-        const PlannedEntry& f = full.plan.entries[r.index];
-        int percent = wholePercent(r.done, f.size);
-        if (percent > r.lastPercent) {
-            r.lastPercent = percent;
-            tell([&] { observer->fileProgress(f.path, percent); });
+    void file(std::size_t i, std::uint64_t done, std::uint64_t size) {
+        const std::string& path = full.plan.entries[i].path;
+        auto [it, added] = filePercent.try_emplace(path, -1);
+        int percent = wholePercent(done, size);
+        if (percent > it->second) {
+            it->second = percent;
+            tell([&] { observer->fileProgress(path, percent); });
         }
-        overall(r.done);
+        overall(std::min(done, plannedSize(i)));
     }
 
-    static zip_int64_t callback(void* state, void* data, zip_uint64_t len, zip_source_cmd_t cmd);
-    ArchiveResult write(const ArchiveRequest& request, const std::string& temporary);
+    zip_int64_t fail(EntryReader& r, int zipError) {
+        if (failed < 0 && zipError != ZIP_ER_CANCELLED)
+            failed = static_cast<std::ptrdiff_t>(r.index);
+        zip_error_set(&r.error, zipError, 0);
+        return -1;
+    }
+
+    // Takes the entry's next piece from the workers; false (and the attempt spoiled) when it
+    // cannot be had.
+    bool takePiece(EntryReader& r) {
+        std::optional<Piece> piece = pipeline->next();
+        if (!piece) {
+            fail(r, ZIP_ER_CANCELLED);
+            return false;
+        }
+        ++r.taken;
+        // Pieces come in list order; libzip asking for entries out of order would mix them up.
+        if (piece->entry != r.index) {
+            fail(r, ZIP_ER_INTERNAL);
+            return false;
+        }
+        if (piece->problem || piece->moved) {
+            failedProblem = piece->problem;
+            failedMoved = piece->moved;
+            fail(r, ZIP_ER_READ);
+            return false;
+        }
+        if (r.current) r.done += r.current->inputSize;
+        r.crc = r.taken == 1 ? piece->crc
+                             : static_cast<std::uint32_t>(crc32_combine(
+                                   r.crc, piece->crc, static_cast<z_off_t>(piece->inputSize)));
+        if (r.taken == 1) r.fileSize = piece->fileSize;
+        r.current = std::move(piece);
+        r.pos = 0;
+        return true;
+    }
+
+    std::uint64_t entrySize(const EntryReader& r) const {
+        // A file read whole is archived at the size it had when it was read.
+        if (r.taken > 0 && pipeline->pieceCount(r.index) == 1) return r.fileSize;
+        return plannedSize(r.index);
+    }
+
+    zip_int64_t read(EntryReader& r, char* data, std::size_t len) {
+        if (engine->cancelled_.load()) return fail(r, ZIP_ER_CANCELLED);
+        for (;;) {
+            if (r.current && r.pos < r.current->bytes.size()) {
+                std::size_t n = std::min(len, r.current->bytes.size() - r.pos);
+                std::memcpy(data, r.current->bytes.data() + r.pos, n);
+                r.pos += n;
+                const Piece& p = *r.current;
+                std::uint64_t within = p.inputSize * r.pos / p.bytes.size();
+                file(r.index, r.done + within, entrySize(r));
+                return static_cast<zip_int64_t>(n);
+            }
+            if (r.taken == pipeline->pieceCount(r.index)) {
+                if (!r.ended && r.taken > 1 && !pipeline->unchangedSinceOpened(r.index)) {
+                    failedMoved = true;
+                    return fail(r, ZIP_ER_READ);
+                }
+                r.ended = true;
+                // Handed over whole: its memory goes back before the next entry's comes.
+                r.current.reset();
+                return 0;
+            }
+            if (!takePiece(r)) return -1;
+        }
+    }
+
+    zip_int64_t handle(EntryReader& r, void* data, zip_uint64_t len, zip_source_cmd_t cmd) {
+        switch (cmd) {
+            case ZIP_SOURCE_OPEN:
+                file(r.index, 0, plannedSize(r.index));
+                return 0;
+            case ZIP_SOURCE_READ:
+                return read(r, static_cast<char*>(data), static_cast<std::size_t>(len));
+            case ZIP_SOURCE_CLOSE: {
+                file(r.index, entrySize(r), entrySize(r));
+                finishedBytes += plannedSize(r.index);
+                overall(0);
+                return 0;
+            }
+            case ZIP_SOURCE_STAT: {
+                auto* st = ZIP_SOURCE_GET_ARGS(zip_stat_t, data, len, &r.error);
+                if (!st) return -1;
+                // The size decides whether the entry needs ZIP64 records, so a file read whole
+                // is waited for before its entry is begun.
+                if (r.taken == 0 && !takePiece(r)) return -1;
+                zip_stat_init(st);
+                st->valid = ZIP_STAT_SIZE | ZIP_STAT_COMP_METHOD | ZIP_STAT_MTIME;
+                st->size = entrySize(r);
+                st->comp_method = request->level == 0 ? ZIP_CM_STORE : ZIP_CM_DEFLATE;
+                st->mtime = full.plan.entries[r.index].modified;
+                // The checksum is known once every piece went through; libzip asks again then.
+                if (r.ended) {
+                    st->valid |= ZIP_STAT_CRC;
+                    st->crc = r.crc;
+                }
+                return sizeof(zip_stat_t);
+            }
+            case ZIP_SOURCE_GET_FILE_ATTRIBUTES: {
+                auto* a = ZIP_SOURCE_GET_ARGS(zip_file_attributes_t, data, len, &r.error);
+                if (!a) return -1;
+                if (request->level > 0) {
+                    a->valid |= ZIP_FILE_ATTRIBUTES_GENERAL_PURPOSE_BIT_FLAGS;
+                    a->general_purpose_bit_mask = 0x0006;
+                    a->general_purpose_bit_flags = deflateFlags(request->level);
+                }
+                return 0;
+            }
+            case ZIP_SOURCE_ERROR:
+                return zip_error_to_data(&r.error, data, len);
+            case ZIP_SOURCE_FREE:
+                return 0;
+            case ZIP_SOURCE_SUPPORTS:
+                return ZIP_SOURCE_SUPPORTS_READABLE |
+                       ZIP_SOURCE_MAKE_COMMAND_BITMASK(ZIP_SOURCE_GET_FILE_ATTRIBUTES);
+            default:
+                zip_error_set(&r.error, ZIP_ER_OPNOTSUPP, 0);
+                return -1;
+        }
+    }
+
+    static zip_int64_t callback(void* state, void* data, zip_uint64_t len, zip_source_cmd_t cmd) {
+        auto& r = *static_cast<EntryReader*>(state);
+        try {
+            return r.run->handle(r, data, len, cmd);
+        } catch (...) {
+            zip_error_set(&r.error, ZIP_ER_MEMORY, 0);
+            return -1;
+        }
+    }
+
+    // Writes the archive once into `temporary`. Empty on success, else what went wrong.
+    std::optional<ArchiveResult> writeOnce(const TemporaryArchive& temporary);
 };
 
-zip_int64_t LibzipEngine::Run::callback(void* state, void* data, zip_uint64_t len,
-                                        zip_source_cmd_t cmd) {
-    auto& r = *static_cast<Reader*>(state);
-    Run& run = *r.run;
-    const PlannedEntry& f = run.full.plan.entries[r.index];
-    auto fail = [&](int zipError, int sysError) -> zip_int64_t {
-        zip_error_set(&r.error, zipError, sysError);
-        if (zipError != ZIP_ER_CANCELLED && run.failed < 0) {
-            run.failed = static_cast<std::ptrdiff_t>(r.index);
-            run.failedReason = std::strerror(sysError);
-        }
-        return -1;
-    };
-    switch (cmd) {
-        case ZIP_SOURCE_OPEN:
-            r.fd = ::open(f.path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-            if (r.fd < 0) return fail(ZIP_ER_OPEN, errno);
-            r.done = 0;
-            r.lastPercent = -1;
-            if (f.size > 0) ::posix_fadvise(r.fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-            run.file(r);
-            return 0;
-        case ZIP_SOURCE_READ: {
-            if (run.engine->cancelled_.load()) return fail(ZIP_ER_CANCELLED, 0);
-            for (;;) {
-                ssize_t n = ::read(r.fd, data, len);
-                if (n < 0 && errno == EINTR) continue;
-                if (n < 0) return fail(ZIP_ER_READ, errno);
-                r.done += static_cast<std::uint64_t>(n);
-                if (n > 0) run.file(r);
-                return n;
-            }
-        }
-        case ZIP_SOURCE_CLOSE:
-            if (r.fd >= 0) ::close(r.fd);
-            r.fd = -1;
-            // A file that ends up shorter than it was listed still completes its own share.
-            if (r.lastPercent < 100) {
-                r.lastPercent = 100;
-                tell([&] { run.observer->fileProgress(f.path, 100); });
-            }
-            run.finishedBytes += std::max(r.done, f.size);
-            run.overall(0);
-            return 0;
-        case ZIP_SOURCE_STAT: {
-            auto* st = ZIP_SOURCE_GET_ARGS(zip_stat_t, data, len, &r.error);
-            if (!st) return -1;
-            zip_stat_init(st);
-            st->valid = ZIP_STAT_SIZE | ZIP_STAT_MTIME;
-            st->size = f.size;
-            st->mtime = f.modified;
-            return sizeof(zip_stat_t);
-        }
-        case ZIP_SOURCE_ERROR:
-            return zip_error_to_data(&r.error, data, len);
-        case ZIP_SOURCE_FREE:
-            if (r.fd >= 0) ::close(r.fd);
-            r.fd = -1;
-            return 0;
-        case ZIP_SOURCE_SUPPORTS:
-            return ZIP_SOURCE_SUPPORTS_READABLE;
-        default:
-            zip_error_set(&r.error, ZIP_ER_OPNOTSUPP, 0);
-            return -1;
+std::optional<ArchiveResult> LibzipEngine::Run::writeOnce(const TemporaryArchive& temporary) {
+    const auto& entries = full.plan.entries;
+    failed = -1;
+    failedProblem.reset();
+    failedMoved = false;
+    finishedBytes = 0;
+
+    std::vector<PipelineEntry> inputs;
+    for (const auto& e : entries) inputs.push_back({e.path, e.size});
+    ArchiveOutput output(temporary.fd());
+    zip_source_t* out = output.source();
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_t* za = out ? zip_open_from_source(out, ZIP_CREATE | ZIP_TRUNCATE, &error) : nullptr;
+    if (!za) {
+        std::string why = zip_error_strerror(&error);
+        zip_error_fini(&error);
+        if (out) zip_source_free(out);
+        return failure(Outcome::CannotCreate, folderOf(temporary.path()) + ": " + why);
     }
+    zip_error_fini(&error);
+
+    auto spoiled = [&](const std::string& what) {
+        std::string why =
+            output.failedErrno() != 0 ? std::strerror(output.failedErrno()) : zip_strerror(za);
+        zip_discard(za);
+        pipeline.reset();
+        readers.clear();
+        return failure(engine->cancelled_.load() ? Outcome::Cancelled : Outcome::CannotCreate,
+                       what + why);
+    };
+    readers.clear();
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        readers.push_back(std::make_unique<EntryReader>());
+        EntryReader& r = *readers.back();
+        r.run = this;
+        r.index = i;
+        zip_source_t* src = zip_source_function_create(&Run::callback, &r, nullptr);
+        if (!src) return spoiled("");
+        zip_int64_t idx = zip_file_add(za, entries[i].entryName.c_str(), src, ZIP_FL_ENC_UTF_8);
+        if (idx < 0) {
+            zip_source_free(src);
+            return spoiled(entries[i].entryName + ": ");
+        }
+        auto index = static_cast<zip_uint64_t>(idx);
+        const std::string& password = request->password;
+        if (zip_set_file_compression(za, index, request->level == 0 ? ZIP_CM_STORE : ZIP_CM_DEFLATE,
+                                     static_cast<zip_uint32_t>(request->level)) != 0 ||
+            (!password.empty() &&
+             zip_file_set_encryption(za, index, ZIP_EM_AES_256, password.c_str()) != 0) ||
+            zip_file_set_mtime(za, index, entries[i].modified, 0) != 0 ||
+            zip_file_set_external_attributes(za, index, 0, ZIP_OPSYS_UNIX,
+                                             (full.modes[i] | S_IFREG) << 16) != 0)
+            return spoiled(entries[i].entryName + ": ");
+    }
+
+    pipeline =
+        std::make_unique<CompressionPipeline>(*engine->files_, std::move(inputs), request->level,
+                                              threadsFor(request->jobs), engine->cancelled_);
+    overall(0);
+    if (zip_close(za) != 0) return spoiled(folderOf(temporary.path()) + ": ");
+    pipeline.reset();
+    readers.clear();
+    return std::nullopt;
 }
 
 bool LibzipEngine::aesSupported() {
@@ -273,7 +385,7 @@ bool LibzipEngine::aesSupported() {
 }
 
 ArchivePlan LibzipEngine::plan(const ArchiveRequest& request) const {
-    return planFiles(request.files, nullptr).plan;
+    return planFiles(*files_, request.files, nullptr).plan;
 }
 
 ArchiveResult LibzipEngine::write(const ArchiveRequest& request, ArchiveObserver& observer) {
@@ -302,10 +414,21 @@ ArchiveResult LibzipEngine::run(const ArchiveRequest& request, ArchiveObserver& 
                        "compression level " + std::to_string(request.level) + " is out of range");
     if (!request.password.empty() && !aesSupported()) return failure(Outcome::Unsupported, {});
 
+    TargetLock::Status status;
+    std::string detail;
+    std::optional<TargetLock> lock = TargetLock::acquire(request.target, status, detail);
+    if (!lock)
+        return failure(
+            status == TargetLock::Status::Busy ? Outcome::TargetBusy : Outcome::CannotCreate,
+            detail);
+    // Runs that died (killed, power lost) left their temporaries; none of them holds one now.
+    removeStaleTemporaries(request.target);
+
     Run r;
     r.engine = this;
     r.observer = &observer;
-    r.full = planFiles(request.files, &observer);
+    r.request = &request;
+    r.full = planFiles(*files_, request.files, &observer);
     std::vector<FileProblem> problems = r.full.plan.problems;
     auto nothingLeft = [&] {
         ArchiveResult res = failure(Outcome::NothingToDo, "none of the listed files could be read");
@@ -314,48 +437,52 @@ ArchiveResult LibzipEngine::run(const ArchiveRequest& request, ArchiveObserver& 
     };
     if (r.full.plan.entries.empty()) return nothingLeft();
 
-    const std::string temporary = temporaryPathFor(request.target);
+    std::optional<TemporaryArchive> temporary = TemporaryArchive::create(request.target, detail);
+    if (!temporary) return failure(Outcome::CannotCreate, detail);
 
-    // A file that fails while libzip reads it spoils that attempt as a whole; it is left out
-    // and the archive is written again from the rest.
+    // A file that fails while it is read spoils that attempt as a whole: libzip cannot drop an
+    // entry it has begun. The archive is written again without it; a file of several pieces
+    // that moved while read gets one more try before it is left out.
+    std::set<std::string> movedOnce;
     for (;;) {
-        ArchiveResult written = r.write(request, temporary);
-        if (written.outcome == Outcome::Complete) break;
-        removeQuietly(temporary);
-        if (written.outcome != Outcome::CannotCreate || r.failed < 0) return written;
-        PlannedEntry bad = r.full.plan.entries[static_cast<std::size_t>(r.failed)];
-        problems.push_back({bad.path, FileProblemKind::CannotRead, r.failedReason});
-        tell([&] { observer.problem(problems.back()); });
+        std::optional<ArchiveResult> spoiled = r.writeOnce(*temporary);
+        if (!spoiled) break;
+        if (cancelled_.load()) return failure(Outcome::Cancelled, {});
+        if (r.failed < 0) return *spoiled;
+        const std::string path = r.full.plan.entries[static_cast<std::size_t>(r.failed)].path;
         std::vector<std::string> rest;
-        for (const auto& f : r.full.plan.entries)
-            if (f.path != bad.path) rest.push_back(f.path);
-        if (rest.empty()) return nothingLeft();
-        // Names are worked out again: without that file the common folder may lie deeper.
-        r.full = planFiles(rest, nullptr);
-        for (const auto& p : r.full.plan.problems) {
+        for (const auto& f : r.full.plan.entries) rest.push_back(f.path);
+        if (r.failedProblem || !movedOnce.insert(path).second) {
+            FileProblem p = r.failedProblem.value_or(
+                FileProblem{path, FileProblemKind::ChangedWhileRead,
+                            "its size or time changed while it was read, twice"});
+            problems.push_back(p);
+            tell([&] { observer.problem(p); });
+            std::erase(rest, path);
+        }
+        // Names and sizes are worked out again: without that file the common folder may lie
+        // deeper, and a file that moved has a new size.
+        FullPlan again = planFiles(*files_, rest, nullptr);
+        for (const auto& p : again.plan.problems) {
             problems.push_back(p);
             tell([&] { observer.problem(p); });
         }
+        r.full = std::move(again);
         if (r.full.plan.entries.empty()) return nothingLeft();
-    }
-
-    std::string syncProblem = syncFile(temporary);
-    if (!syncProblem.empty()) {
-        removeQuietly(temporary);
-        return failure(Outcome::CannotCreate, temporary + ": " + syncProblem);
     }
 
     tell([&] { observer.checking(0); });
     int lastChecked = 0;
     ArchiveCheck check = CheckArchive(
-        temporary, request.password,
+        temporary->path(), request.password,
         [&](int percent) {
             if (percent > lastChecked) {
                 lastChecked = percent;
                 tell([&] { observer.checking(percent); });
             }
         },
-        [&] { return cancelled_.load(); });
+        [&] { return cancelled_.load(); }, threadsFor(request.jobs));
+    if (cancelled_.load()) return failure(Outcome::Cancelled, {});
     std::vector<std::string> damaged = check.problems();
     const auto& planned = r.full.plan.entries;
     if (damaged.empty()) {
@@ -369,110 +496,58 @@ ArchiveResult LibzipEngine::run(const ArchiveRequest& request, ArchiveObserver& 
                 if (e.name != planned[i].entryName)
                     damaged.push_back("entry " + std::to_string(i + 1) + " is named " + e.name +
                                       " instead of " + planned[i].entryName);
-                else if (!request.password.empty() && !e.encrypted)
-                    damaged.push_back(e.name + ": not encrypted");
+                else if (!request.password.empty() && e.encryption != ZIP_EM_AES_256)
+                    damaged.push_back(e.name + ": not encrypted with AES-256");
             }
         }
     }
-    if (cancelled_.load()) {
-        removeQuietly(temporary);
-        return failure(Outcome::Cancelled, {});
-    }
     if (!damaged.empty()) {
-        removeQuietly(temporary);
-        std::string detail = damaged.front();
-        if (damaged.size() > 1) detail += " (and " + std::to_string(damaged.size() - 1) + " more)";
-        return failure(Outcome::VerifyFailed, detail);
+        std::string what = damaged.front();
+        if (damaged.size() > 1) what += " (and " + std::to_string(damaged.size() - 1) + " more)";
+        return failure(Outcome::VerifyFailed, what);
     }
 
-    const bool incomplete = !problems.empty();
-    const std::string target =
-        incomplete && !request.incompleteTarget.empty() ? request.incompleteTarget : request.target;
+    const bool complete = problems.empty();
+    const std::string& target =
+        complete || request.incompleteTarget.empty() ? request.target : request.incompleteTarget;
     // The new archive takes the place of the old one with the old one's permissions.
     struct stat old;
-    bool exists = ::stat(target.c_str(), &old) == 0;
-    if (exists && S_ISREG(old.st_mode)) ::chmod(temporary.c_str(), old.st_mode & 07777);
-    if (exists && target == request.target && !request.replaceExisting &&
-        !observer.replaceTakenTarget(target)) {
-        removeQuietly(temporary);
-        return failure(Outcome::TargetTaken, target);
+    if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode))
+        ::fchmod(temporary->fd(), old.st_mode & 07777);
+    int err = 0;
+    auto replace = [&] {
+        if (::rename(temporary->path().c_str(), target.c_str()) == 0) return Placement::Placed;
+        err = errno;
+        return Placement::Failed;
+    };
+    Placement placed;
+    if (target == request.target && !request.replaceExisting) {
+        placed = renameWithoutReplacing(temporary->path(), target, err);
+        if (placed == Placement::Taken) {
+            bool agreed = false;
+            tell([&] { agreed = observer.replaceTakenTarget(target); });
+            if (!agreed) return failure(Outcome::TargetTaken, target);
+            placed = replace();
+        }
+    } else {
+        placed = replace();
     }
-    if (::rename(temporary.c_str(), target.c_str()) != 0) {
-        int err = errno;
-        removeQuietly(temporary);
+    if (placed != Placement::Placed)
         return failure(Outcome::CannotReplace, target + ": " + std::strerror(err));
-    }
-    syncFolderOf(target);
-    if (!incomplete && !request.incompleteTarget.empty() &&
-        request.incompleteTarget != request.target)
-        removeQuietly(request.incompleteTarget);
+    temporary->placed();
+    UniqueFd folder(::open(folderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (folder) ::fsync(folder.get());
+    // The last complete archive is the newest now; an incomplete one beside it is stale.
+    if (complete && !request.incompleteTarget.empty() && request.incompleteTarget != request.target)
+        ::unlink(request.incompleteTarget.c_str());
 
     ArchiveResult done;
-    done.outcome = problems.empty() ? Outcome::Complete : Outcome::Incomplete;
+    done.outcome = complete ? Outcome::Complete : Outcome::Incomplete;
     done.problems = std::move(problems);
     done.writtenTo = target;
     done.entries = planned.size();
     done.bytes = r.full.plan.totalBytes;
     return done;
-}
-
-ArchiveResult LibzipEngine::Run::write(const ArchiveRequest& request,
-                                       const std::string& temporary) {
-    const auto& entries = full.plan.entries;
-    readers = std::vector<Reader>(entries.size());
-    for (std::size_t i = 0; i < readers.size(); ++i) {
-        readers[i].run = this;
-        readers[i].index = i;
-        zip_error_init(&readers[i].error);
-    }
-    finishedBytes = 0;
-    failed = -1;
-    failedReason.clear();
-
-    int err = 0;
-    zip_t* za = zip_open(temporary.c_str(), ZIP_CREATE | ZIP_EXCL, &err);
-    if (!za) {
-        zip_error_t e;
-        zip_error_init_with_code(&e, err);
-        ArchiveResult res = failure(Outcome::CannotCreate, zip_error_strerror(&e));
-        zip_error_fini(&e);
-        return res;
-    }
-    auto finish = [&](Outcome outcome, const std::string& what) {
-        ArchiveResult res = failure(outcome, what + zip_strerror(za));
-        zip_discard(za);
-        for (auto& reader : readers) zip_error_fini(&reader.error);
-        return res;
-    };
-    const int level = request.level;
-    const zip_int32_t method = level == 0 ? ZIP_CM_STORE : ZIP_CM_DEFLATE;
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        const PlannedEntry& f = entries[i];
-        zip_error_t e;
-        zip_error_init(&e);
-        zip_source_t* src = zip_source_function_create(&Run::callback, &readers[i], &e);
-        zip_error_fini(&e);
-        if (!src) return finish(Outcome::CannotCreate, "");
-        zip_int64_t idx = zip_file_add(za, f.entryName.c_str(), src, ZIP_FL_ENC_UTF_8);
-        if (idx < 0) {
-            zip_source_free(src);
-            return finish(Outcome::CannotCreate, f.entryName + ": ");
-        }
-        auto index = static_cast<zip_uint64_t>(idx);
-        if (zip_set_file_compression(za, index, method, static_cast<zip_uint32_t>(level)) != 0 ||
-            (!request.password.empty() &&
-             zip_file_set_encryption(za, index, ZIP_EM_AES_256, request.password.c_str()) != 0) ||
-            zip_file_set_mtime(za, index, f.modified, 0) != 0 ||
-            zip_file_set_external_attributes(za, index, 0, ZIP_OPSYS_UNIX,
-                                             (full.modes[i] | S_IFREG) << 16) != 0)
-            return finish(Outcome::CannotCreate, f.entryName + ": ");
-    }
-
-    overall(0);
-    if (zip_close(za) != 0)
-        return finish(engine->cancelled_.load() ? Outcome::Cancelled : Outcome::CannotCreate, "");
-    for (auto& reader : readers) zip_error_fini(&reader.error);
-    return {.outcome = Outcome::Complete};
 }
 
 }  // namespace arkstash::archive

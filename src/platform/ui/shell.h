@@ -6,6 +6,10 @@
 
 namespace arkstash::ui {
 
+// The help pages the program opens by name. The help folder ships a page of each name.
+inline constexpr const char* kIntroductionTopic = "Introduction.html";
+inline constexpr const char* kSupportTopic = "Technical support.html";
+
 class Shell {
   public:
     virtual ~Shell() = default;
@@ -14,10 +18,11 @@ class Shell {
     virtual bool openPath(const std::string& path) = 0;
     // Opens a web address in the browser. Fire and forget, as openPath.
     virtual bool openUrl(const std::string& url) = 0;
-    // Shows the properties of a file; `typeText` is what the program calls the file ("Form"),
-    // empty when it has no word for it. False when the file cannot be read.
+    // Shows the properties of a file and returns at once (the properties stay up on their
+    // own); `typeText` is what the program calls the file ("Form"), empty when it has no word
+    // for it. False when the file's properties cannot be read (it is missing, say).
     virtual bool showFileProperties(const std::string& path, const std::string& typeText) = 0;
-    // Opens a page of the program's help ("Introduction.html"). Reports nothing: a missing
+    // Opens a page of the program's help (kIntroductionTopic). Reports nothing: a missing
     // help folder or page leaves the user without a window.
     virtual void showHelpTopic(const std::string& topic) = 0;
 };

@@ -1,6 +1,7 @@
 #include "platform/archive/archive_check.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <fstream>
 
@@ -43,33 +44,41 @@ TEST_F(ArchiveCheckTest, AGoodArchiveHasNoProblemsAndReportsProgressToTheEnd) {
     EXPECT_TRUE(std::is_sorted(percents.begin(), percents.end()));
 }
 
-TEST_F(ArchiveCheckTest, DamagedCompressedDataIsFoundInItsEntry) {
+TEST_F(ArchiveCheckTest, DamagedCompressedDataIsFoundInItsEntryOnAnyNumberOfThreads) {
     std::string b = bytes();
     // The second entry's data begins after its local header; damage it well inside.
     auto second = b.find(std::string("PK\x03\x04", 4), 4);
     ASSERT_NE(second, std::string::npos);
     b[second + 30 + 5 + 20000] ^= 0x11;
     rewrite(b);
-    auto check = CheckArchive(archive, "");
-    EXPECT_FALSE(check.ok());
-    ASSERT_EQ(check.problems().size(), 1u);
-    EXPECT_EQ(check.problems()[0].rfind("B.frx: ", 0), 0u) << check.problems()[0];
-    EXPECT_TRUE(check.entries[0].problem.empty());
+    for (unsigned threads : {1u, 4u}) {
+        auto check = CheckArchive(archive, "", {}, {}, threads);
+        EXPECT_FALSE(check.ok());
+        ASSERT_EQ(check.problems().size(), 1u);
+        EXPECT_EQ(check.problems()[0].rfind("B.frx: ", 0), 0u) << check.problems()[0];
+        EXPECT_TRUE(check.entries[0].problem.empty());
+    }
 }
 
-TEST_F(ArchiveCheckTest, ATruncatedArchiveCannotBeOpened) {
-    std::string b = bytes();
-    rewrite(b.substr(0, b.size() / 2));
-    auto check = CheckArchive(archive, "");
-    EXPECT_FALSE(check.ok());
-    ASSERT_EQ(check.problems().size(), 1u);
-    EXPECT_EQ(check.problems()[0].rfind("archive: ", 0), 0u);
-}
-
-TEST_F(ArchiveCheckTest, AMissingFileOrAnythingElseIsNoArchive) {
-    EXPECT_FALSE(CheckArchive(dir / "none.zip", "").ok());
-    rewrite("this is not a zip archive at all, just some text");
-    EXPECT_FALSE(CheckArchive(archive, "").ok());
+TEST_F(ArchiveCheckTest, WhatIsNoArchiveCannotBeOpened) {
+    const std::string whole = bytes();
+    std::string fifo = dir / "pipe.zip";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    const std::pair<std::string, std::string> cases[] = {
+        {whole.substr(0, whole.size() / 2), ""},  // truncated
+        {"this is not a zip archive at all, just some text", ""},
+        {"", dir / "none.zip"},
+        {"", dir.str()},  // a folder
+        {"", fifo},       // and nothing waits for a writer
+    };
+    for (const auto& [content, path] : cases) {
+        SCOPED_TRACE(path);
+        if (path.empty()) rewrite(content);
+        auto check = CheckArchive(path.empty() ? archive : path, "");
+        EXPECT_FALSE(check.ok());
+        ASSERT_EQ(check.problems().size(), 1u);
+        EXPECT_EQ(check.problems()[0].rfind("archive: ", 0), 0u);
+    }
 }
 
 TEST_F(ArchiveCheckTest, ACancelledCheckIsNotAPass) {

@@ -43,11 +43,12 @@ class InteropBase {
     std::vector<std::pair<std::string, std::string>> originals;  // entry name, content
 
     std::string build(int level, const std::string& password) {
-        originals = {{"Project1.vbp", "Type=Exe\r\nForm=Forms\\Form1.frm\r\n"},
-                     {"Forms/Form1.frm", test::sourceText(3000)},
-                     {"Forms/Form1.frx", test::randomBytes(70000, 42)},
-                     {"Empty.txt", ""},
-                     {"Forms/\xC3\x84nderung.bas", "Attribute VB_Name = \"Aenderung\"\r\n"}};
+        originals = {
+            {"Project1.vbp", "Type=Exe\r\nForm=Forms\\Form1.frm\r\n"},
+            {"Forms/Form1.frm", test::sourceText(3000)},
+            {"Forms/Form1.frx", test::randomBytes(200000, 42)},  // packed data: stored blocks
+            {"Empty.txt", ""},
+            {"Forms/\xC3\x84nderung.bas", "Attribute VB_Name = \"Aenderung\"\r\n"}};
         std::vector<std::string> files;
         for (const auto& [name, content] : originals)
             files.push_back(dir.write("src/" + name, content));
