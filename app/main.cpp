@@ -4,6 +4,9 @@
 #include <iostream>
 
 #include "cli/cli.h"
+#ifdef ARKSTASH_DESKTOP
+#include "gui/desktop_app.h"
+#endif
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
@@ -20,7 +23,14 @@ int main(int argc, char** argv) {
     // Whatever goes wrong that nothing below foresaw is one line and a usage status, never an
     // abort with a core dump and a half-written terminal line.
     try {
+#ifdef ARKSTASH_DESKTOP
+        return arkstash::cli::run(
+            args, io, [argv](const arkstash::cli::DesktopStart& start, arkstash::cli::Io& startIo) {
+                return arkstash::gui::runDesktop(start, startIo, argv[0]);
+            });
+#else
         return arkstash::cli::run(args, io);
+#endif
     } catch (const std::exception& e) {
         std::cerr << "arkstash: unexpected error: " << e.what() << "\n";
     } catch (...) {

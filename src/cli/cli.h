@@ -32,8 +32,17 @@ struct Io {
     std::function<std::optional<std::string>(const std::string&)> getenv;
 };
 
+// Opening the desktop window on projects named without a command. The window lives in the Qt
+// part of the program, which hands its launcher in from main(); a build without it has none.
+struct DesktopStart {
+    std::vector<std::string> projects;
+    std::optional<std::string> screenshot;  // render the scanned window into this PNG and exit
+    bool display = false;                   // a screen to show the window on is known
+};
+using DesktopLauncher = std::function<int(const DesktopStart& start, Io& io)>;
+
 // Runs the command line and answers the exit status.
-int run(const std::vector<std::string>& args, Io& io);
+int run(const std::vector<std::string>& args, Io& io, const DesktopLauncher& desktop = {});
 
 // Each command adds its sub-command to the app; the returned function runs it after parsing.
 using CommandRunner = std::function<int()>;

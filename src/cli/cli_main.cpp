@@ -6,15 +6,56 @@
 
 namespace arkstash::cli {
 
-int run(const std::vector<std::string>& args, Io& io) {
-    CLI::App app{"Arkstash backs up Visual Basic 6 projects into ZIP archives.", "arkstash"};
+namespace {
+
+bool hasDisplay(Io& io) {
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        if (auto value = io.getenv(name); value && !value->empty()) return true;
+    return false;
+}
+
+int openDesktop(const DesktopStart& start, Io& io, const DesktopLauncher& desktop) {
+    if (start.projects.empty()) {
+        io.err << "arkstash: name a project or group file to open, or a command.\n"
+               << "Run 'arkstash --help' for usage.\n";
+        return kExitUsage;
+    }
+    if (!desktop) {
+        io.err << "arkstash: this build has no window; 'arkstash list' and 'arkstash backup' "
+                  "work without one.\n";
+        return kExitUsage;
+    }
+    // A screenshot renders offscreen when there is no display; the window needs one.
+    if (!start.screenshot && !start.display) {
+        io.err << "arkstash: no display to open the window on; 'arkstash list' and 'arkstash "
+                  "backup' work without one.\n";
+        return kExitUsage;
+    }
+    return desktop(start, io);
+}
+
+}  // namespace
+
+int run(const std::vector<std::string>& args, Io& io, const DesktopLauncher& desktop) {
+    CLI::App app{
+        "Arkstash backs up Visual Basic 6 projects into ZIP archives.\n"
+        "Without a command, opens the window on the projects named and scans them.",
+        "arkstash"};
     app.set_version_flag("--version", std::string("arkstash ") + ARKSTASH_VERSION);
-    app.require_subcommand(1);
+    app.require_subcommand(0, 1);
     app.footer(
         "Exit status: 0 every file written and verified; 1 no archive written (a previous one is "
         "kept);\n"
         "2 bad usage or a project that cannot be loaded; 3 archive written but files were "
         "skipped.");
+
+    DesktopStart start;
+    std::string screenshot;
+    app.add_option("projects", start.projects,
+                   "PROJECT.vbp or GROUP.vbg files to open in the window");
+    app.add_option("--screenshot", screenshot,
+                   "Render the window after the scan into a PNG file and exit")
+        ->type_name("FILE.png");
 
     std::vector<Command> commands = {addListCommand(app, io), addBackupCommand(app, io),
                                      addVerifyCommand(app, io)};
@@ -46,7 +87,9 @@ int run(const std::vector<std::string>& args, Io& io) {
     }
     for (auto& c : commands)
         if (c.app && c.app->parsed() && c.run) return c.run();
-    return kExitUsage;
+    if (!screenshot.empty()) start.screenshot = screenshot;
+    start.display = hasDisplay(io);
+    return openDesktop(start, io, desktop);
 }
 
 }  // namespace arkstash::cli

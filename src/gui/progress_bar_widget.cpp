@@ -35,12 +35,7 @@ void ProgressBarWidget::layoutSurface() {
 }
 
 void ProgressBarWidget::catchUpWithSize() {
-    if (handledSize_ == size()) return;
-    // Called while painting: letting the message loop run from here would nest a repaint.
-    ui::EventLoop* loop = bar_.eventLoop();
-    bar_.setEventLoop(nullptr);
-    handleResize();
-    bar_.setEventLoop(loop);
+    if (handledSize_ != size()) handleResize();
 }
 
 void ProgressBarWidget::resizeEvent(QResizeEvent*) {
@@ -51,8 +46,13 @@ void ProgressBarWidget::handleResize() {
     handledSize_ = size();
     layoutSurface();
     int b = ownBorder();
+    // A resize arrives in the middle of someone's layout or painting: letting the message loop
+    // run from here would run other events inside it. The redraw is shown by the next paint.
+    ui::EventLoop* loop = bar_.eventLoop();
+    bar_.setEventLoop(nullptr);
     // A drawing error has nobody to go to from a resize; the next redraw tries again.
     attempt([&] { bar_.UserControl_Resize(std::max(0, height() - 2 * b) * tpp_.y); });
+    bar_.setEventLoop(loop);
 }
 
 QImage ProgressBarWidget::render() {

@@ -43,6 +43,10 @@ class BackupRun final : public archive::ArchiveObserver {
     void overallProgress(int percent) override {
         attempt([&] { window_.overallProgress.setValue(static_cast<float>(percent)); });
     }
+    void checking(int) override {
+        // Reading a large archive back takes a while too; the window stays alive meanwhile.
+        window_.services_.events.processPendingEvents();
+    }
     void problem(const archive::FileProblem& problem) override {
         window_.services_.dialogs.inform("Warning: " + archive::describe(problem));
     }
@@ -97,11 +101,17 @@ void MainWindow::ZipFiles() {
     }
 
     backupRunning_ = true;
+    closedDuringRun_ = false;
     for (Tab tab : {Tab::Files, Tab::Info, Tab::Properties, Tab::Memo})
         tabs.page(tab).enabled = false;
     tabs.page(Tab::Status).visible = true;
     tabs.select(Tab::Status);
     notifyView();
+    // Showing the Status tab lets waiting events run; one of them may have closed the window.
+    if (closedDuringRun_) {
+        giveWindowBack();
+        return;
+    }
 
     BackupRun run(*this);
     archive::ArchiveResult result =
@@ -110,10 +120,12 @@ void MainWindow::ZipFiles() {
     if (result.outcome == archive::Outcome::Complete) {
         statusLine.setCaption("Backup completed");
         CheckDir();
-        dialogs.inform("Project backup completed");
-    } else {
-        dialogs.inform(backup::describeResult(result));
     }
+    // A run the user stopped by closing the window has nobody left to tell.
+    if (!closedDuringRun_)
+        dialogs.inform(result.outcome == archive::Outcome::Complete
+                           ? std::string("Project backup completed")
+                           : backup::describeResult(result));
     giveWindowBack();
 }
 

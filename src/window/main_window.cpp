@@ -57,9 +57,10 @@ void MainWindow::defineControls() {
     named(projectNameFrame, "Light3D2");
     projectNameFrame.width = 2400;
     projectNameFrame.height = 360;
-    // Both header frames are raised.
+    // Both header frames are raised; the page header stands on grey.
     headerFrame.setStyle(false);
     projectNameFrame.setStyle(false);
+    headerFrame.setBackColor(0x808080);
     captioned(headerText, "lblHeaderInfo", "Arkstash: Files to add");
     named(projectNameLabel, "lblProjectName");
     named(addDateButton, "cmdAddDate");
@@ -126,6 +127,10 @@ void MainWindow::defineControls() {
     captioned(statusLine, "lblStatus", "Collecting data...");
     named(fileProgress, "vbwProgressBar1");
     named(overallProgress, "vbwProgressBar2");
+    for (controls::vbwProgressBar* bar : {&fileProgress, &overallProgress}) {
+        bar->width = 6495;
+        bar->height = 255;
+    }
     // Each redraw of a bar lets the window's waiting events run, so it stays alive in a run.
     fileProgress.setEventLoop(&services_.events);
     overallProgress.setEventLoop(&services_.events);
@@ -152,7 +157,10 @@ void MainWindow::setEnvironment(ide::VBE* environment) {
 
 void MainWindow::close() {
     // A run in progress stops; the engine keeps the previous archive and removes its own file.
-    if (backupRunning_) services_.engine.cancel();
+    if (backupRunning_) {
+        services_.engine.cancel();
+        closedDuringRun_ = true;
+    }
     if (tabs.page(Tab::Info).enabled) {
         if (auto sideFile = shownSideFile()) WriteAKS(*sideFile);
         WriteSettings();

@@ -114,8 +114,8 @@ class MainWindow {
     controls::ControlState frame;  // "frmMain": the window itself
     bool busy = false;             // the busy pointer is shown
 
-    ToolSet tools;                 // "SSActiveToolBars1": menu bar, tool bar, pop-ups
-    TabStrip tabs;                 // "SSActiveTabs1"
+    ToolSet tools;                    // "SSActiveToolBars1": menu bar, tool bar, pop-ups
+    TabStrip tabs;                    // "SSActiveTabs1"
     controls::ControlState tabPanel;  // "SSActiveTabPanel2": every tab's panel has its size
     ProjectTreeView projectTree{"tvMain"};
     FileListView fileList{"ListView1"};
@@ -129,35 +129,35 @@ class MainWindow {
 
     // "Info" tab.
     controls::Label projectCaption, descriptionCaption, buildNameCaption;  // "Label2", 3, 8
-    controls::Label projectLabel;       // "lblProject"
-    controls::Label descriptionLabel;   // "lblDesc"
-    controls::Label buildNameLabel;     // "lblBuildName"
-    controls::Picture projectPicture;   // "imgProject"
-    controls::CheckBox includeReferences;  // "chkAddComponents"
-    controls::Frame referencesFrame;       // "framRef"
+    controls::Label projectLabel;                                          // "lblProject"
+    controls::Label descriptionLabel;                                      // "lblDesc"
+    controls::Label buildNameLabel;                                        // "lblBuildName"
+    controls::Picture projectPicture;                                      // "imgProject"
+    controls::CheckBox includeReferences;                                  // "chkAddComponents"
+    controls::Frame referencesFrame;                                       // "framRef"
 
     // "Properties" tab.
     controls::Label backupFolderCaption, archiveNameCaption;  // "Label7", "Label1"
-    controls::Label compressionCaption;                        // "lblCompLevel"
-    controls::FolderBrowser backupFolder;                      // "txtBackupDir"
-    controls::TextBox archiveName;                             // "txtZipFile"
-    controls::Button viewArchiveButton;                        // "cmdView"
-    controls::ComboBox compressionList;                        // "cmbCompLevel"
-    controls::Frame optionsFrame, passwordFrame;               // "frmOptions", "frmPassWord"
-    controls::CheckBox addDateOption;                          // "chkDateComp"
-    controls::CheckBox autoRefreshOption;                      // "chkRefresh"
-    controls::CheckBox usePassword;                            // "chkPassword"
-    controls::Label passwordCaption;                           // "lblPass"
-    controls::TextBox passwordBox;                             // "txtPassword"
-    controls::Label passwordExplanation;                       // "lblPasswordExplanation"
+    controls::Label compressionCaption;                       // "lblCompLevel"
+    controls::FolderBrowser backupFolder;                     // "txtBackupDir"
+    controls::TextBox archiveName;                            // "txtZipFile"
+    controls::Button viewArchiveButton;                       // "cmdView"
+    controls::ComboBox compressionList;                       // "cmbCompLevel"
+    controls::Frame optionsFrame, passwordFrame;              // "frmOptions", "frmPassWord"
+    controls::CheckBox addDateOption;                         // "chkDateComp"
+    controls::CheckBox autoRefreshOption;                     // "chkRefresh"
+    controls::CheckBox usePassword;                           // "chkPassword"
+    controls::Label passwordCaption;                          // "lblPass"
+    controls::TextBox passwordBox;                            // "txtPassword"
+    controls::Label passwordExplanation;                      // "lblPasswordExplanation"
 
     // "Memo" tab.
     controls::TextBox memoBox;  // "txtMemo"
 
     // "Status" tab.
     controls::Label statusCaption, fileProgressCaption, projectProgressCaption;  // "Label4", 5, 6
-    controls::Label statusLine;                                  // "lblStatus"
-    controls::vbwProgressBar fileProgress, overallProgress;      // "vbwProgressBar1", 2
+    controls::Label statusLine;                                                  // "lblStatus"
+    controls::vbwProgressBar fileProgress, overallProgress;  // "vbwProgressBar1", 2
 
     // The active project's name at the last scan.
     std::string ScannedProjectName;
@@ -220,6 +220,7 @@ class MainWindow {
     bool scanning_ = false;
     bool rescanPending_ = false;
     bool backupRunning_ = false;
+    bool closedDuringRun_ = false;  // the window was closed while the engine wrote
     int engineLevel_ = 6;  // the last level chosen; a compression text none of the list's keeps it
     // The project whose backup folder the Properties tab shows (none: not read yet).
     std::optional<std::string> settingsProject_;

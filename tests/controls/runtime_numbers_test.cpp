@@ -61,7 +61,8 @@ TEST(PropertyBagTypes, NumbersConvertLikeTheRuntimeAndOtherMismatchesFail) {
     EXPECT_EQ(convertProperty<std::int16_t>(PropertyValue(2.5f)), 2);
     EXPECT_EQ(convertProperty<float>(PropertyValue(std::int32_t{7})), 7.0f);
     // A negative long is a system colour's bit pattern.
-    EXPECT_EQ(convertProperty<controls::Colour>(PropertyValue(std::int32_t{-2147483633})), 0x8000000Fu);
+    EXPECT_EQ(convertProperty<controls::Colour>(PropertyValue(std::int32_t{-2147483633})),
+              0x8000000Fu);
     EXPECT_EQ(errorNumber([] { convertProperty<std::int16_t>(PropertyValue(40000.0f)); }),
               kErrOverflow);
     EXPECT_EQ(errorNumber([] { convertProperty<bool>(PropertyValue(std::string("True"))); }),
@@ -70,16 +71,4 @@ TEST(PropertyBagTypes, NumbersConvertLikeTheRuntimeAndOtherMismatchesFail) {
               kErrTypeMismatch);
     EXPECT_EQ(errorNumber([] { convertProperty<StdFont>(PropertyValue(StdPicture{"x"})); }),
               kErrTypeMismatch);
-}
-
-TEST(PropertyBagTypes, MemoryBagDropsValuesEqualToTheirDefault) {
-    MemoryPropertyBag bag;
-    bag.WriteProperty("Text", std::string("x"), std::string());
-    EXPECT_EQ(bag.values.count("Text"), 1u);
-    bag.WriteProperty("Text", std::string(), std::string());  // back to the default
-    EXPECT_EQ(bag.values.count("Text"), 0u);
-    EXPECT_EQ(bag.writes.size(), 2u);
-    EXPECT_EQ(readAs<std::string>(bag, "Text", std::string("dflt")), "dflt");
-    bag.values["Flag"] = std::int16_t{0};
-    EXPECT_FALSE(readAs<bool>(bag, "Flag", true));
 }

@@ -30,37 +30,6 @@ ImageSurface twipsSurface(int w, int h) {
 
 }  // namespace
 
-TEST(ImageSurface, SizesAreInTwipsAndTheBorderTakesTwoPixels) {
-    ImageSurface s = twipsSurface(100, 20);
-    EXPECT_DOUBLE_EQ(s.Width(), 1500);
-    EXPECT_DOUBLE_EQ(s.ScaleHeight(), 300);
-    s.setBorderStyle(1);
-    EXPECT_DOUBLE_EQ(s.Width(), 1500);
-    EXPECT_DOUBLE_EQ(s.ScaleWidth(), 96 * 15);
-    EXPECT_EQ(s.image().size(), QSize(96, 16));
-    s.setHeight(600);
-    EXPECT_EQ(s.outerPixelSize(), QSize(100, 40));
-    EXPECT_EQ(s.image().height(), 36);
-    EXPECT_THROW(s.setBorderStyle(3), PlatformError);
-}
-
-TEST(ImageSurface, NotXorPenInvertsAgainstThePen) {
-    ImageSurface s = twipsSurface(10, 10);
-    s.setDrawMode(13);
-    s.FillBox(0, 0, 75, 150, 0x123456);  // left half: the pen colour copied
-    s.setDrawMode(10);
-    s.FillBox(0, 0, 150, 150, 0x123456);
-    // Where the pen lay: NOT (pen XOR pen) = white. Where white lay: NOT (pen XOR white) = pen.
-    EXPECT_EQ(s.image().pixel(2, 5), qRgb(255, 255, 255));
-    EXPECT_EQ(s.image().pixel(7, 5), rgb(0x123456));
-    // Against another colour: NOT (pen XOR existing).
-    s.setDrawMode(13);
-    s.PSet(0, 0, 0x00FF00);
-    s.setDrawMode(10);
-    s.PSet(0, 0, 0x0F0F0F);
-    EXPECT_EQ(s.image().pixel(0, 0), rgb(~(0x00FF00u ^ 0x0F0F0Fu) & 0xFFFFFF));
-}
-
 TEST(ImageSurface, BoxesCoverWholePixelsAndAtLeastOne) {
     ImageSurface s = twipsSurface(20, 4);
     s.FillBox(15 * 5, 0, 15 * 5, 60, 0x0000FF);  // zero width: still one pixel column
@@ -72,18 +41,6 @@ TEST(ImageSurface, BoxesCoverWholePixelsAndAtLeastOne) {
         EXPECT_EQ(s.image().pixel(x, 0) == rgb(0x00FF00), x >= 8 && x < 12) << x;
     s.FillBox(-500, -500, 99999, 99999, 0x00FF00);  // clipped, no failure
     EXPECT_EQ(s.image().pixel(19, 3), rgb(0x00FF00));
-}
-
-TEST(ImageSurface, LinesIncludeBothEnds) {
-    ImageSurface s(SurfaceUnits::Pixels, k96Dpi);
-    s.setOuterPixelSize(QSize(10, 10));
-    s.setBackColor(0xFFFFFF);
-    s.Line(2, 3, 6, 3, 0);
-    for (int x = 0; x < 10; ++x)
-        EXPECT_EQ(s.image().pixel(x, 3) == qRgb(0, 0, 0), x >= 2 && x <= 6);
-    s.Line(9, 9, 9, -50, 0xFF);  // off the top: clipped
-    EXPECT_EQ(s.image().pixel(9, 0), rgb(0xFF));
-    EXPECT_EQ(s.image().pixel(9, 9), rgb(0xFF));
 }
 
 TEST(ImageSurface, SystemColoursComeFromThePalette) {
@@ -99,20 +56,6 @@ TEST(ImageSurface, SystemColoursComeFromThePalette) {
     EXPECT_EQ(toQColor(0x800000, pal), QColor(0, 0, 0x80));  // &HBBGGRR: blue in the high byte
     EXPECT_THROW(toQColor(0x80000030, pal), PlatformError);
     EXPECT_THROW(toQColor(0x1000000, pal), PlatformError);
-}
-
-TEST(ImageSurface, TextHasOnlyTheForegroundColour) {
-    ImageSurface s = twipsSurface(200, 30);
-    s.setFont(controls::tahoma825());
-    s.setForeColor(0x800000);
-    s.Print(0, 0, "Hamburgefonstiv 0123456789%");
-    std::set<QRgb> colours;
-    for (int y = 0; y < s.image().height(); ++y)
-        for (int x = 0; x < s.image().width(); ++x) colours.insert(s.image().pixel(x, y));
-    EXPECT_EQ(colours, (std::set<QRgb>{qRgb(255, 255, 255), rgb(0x800000)}));
-    EXPECT_GT(s.TextWidth("MMMM"), s.TextWidth("M"));
-    EXPECT_GT(s.TextHeight(""), 0);  // an empty text still has the font's height
-    EXPECT_EQ(static_cast<long>(s.TextWidth("abc")) % 15, 0);  // whole pixels in twips
 }
 
 TEST(ImageSurface, PictureShowsUnderDrawingsAndSurvivesCls) {

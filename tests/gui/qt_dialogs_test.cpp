@@ -83,8 +83,7 @@ TEST(QtDialogs, FolderChooserAnswersThePathOrNothing) {
         fd->selectFile(chosen);
         static_cast<QDialog*>(fd)->accept();  // public as a dialog, protected as a file dialog
     });
-    EXPECT_EQ(QDir(QString::fromStdString(dialogs.chooseFolder("Select a folder"))),
-              QDir(chosen));
+    EXPECT_EQ(QDir(QString::fromStdString(dialogs.chooseFolder("Select a folder"))), QDir(chosen));
 }
 
 TEST(QtEventLoop, RunsWhatIsPending) {
