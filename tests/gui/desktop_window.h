@@ -12,7 +12,7 @@
 #include "gui/qt_event_loop.h"
 #include "platform/ide/loader.h"
 #include "platform/registry/hive_registry.h"
-#include "platform/registry/reg_file.h"
+#include "platform/os/text_codec.h"
 #include "support/temp_dir.h"
 #include "support/window_fixture.h"
 
@@ -49,7 +49,7 @@ class DesktopWindow : public ::testing::Test {
     // The user's hive as a file, as text: what a later run of the program would read.
     std::string hive() const {
         std::string bytes = home.read("user.reg");
-        return bytes.size() < 2 ? bytes : registry::utf16leToUtf8(bytes.substr(2));
+        return bytes.size() < 2 ? bytes : os::utf16leToUtf8(bytes.substr(2));
     }
     static int toPixels(long twips) { return gui::toPixels(twips, gui::twipsPerPixel().x); }
     std::string example(const std::string& file) const { return dir / ("StockControl/" + file); }
