@@ -12,7 +12,9 @@
 #include "cli/user_store.h"
 #include "gui/main_window_view.h"
 #include "gui/qt_dialogs.h"
+#include "gui/about_dialog.h"
 #include "gui/qt_event_loop.h"
+#include "gui/qt_shell.h"
 #include "platform/archive/libzip_engine.h"
 
 namespace arkstash::gui {
@@ -68,10 +70,10 @@ int runDesktop(const cli::DesktopStart& start, cli::Io& io, const char* programN
 
     cli::UserStore store = cli::openUserStore(io);
     cli::ProjectSession session(store.files, *store.registry, store.loaderOptions);
+    ide::LoadReport report;
     try {
-        for (const auto& issue : session.load(start.projects).issues)
-            io.err << "arkstash: warning: " << cli::TerminalSafe(issue.file) << ": "
-                   << cli::TerminalSafe(issue.message) << '\n';
+        report = session.load(start.projects);
+        cli::printLoadReport(report, io, false);
     } catch (const std::exception& e) {
         io.err << "arkstash: " << cli::TerminalSafe(e.what()) << '\n';
         return cli::kExitUsage;
@@ -80,11 +82,15 @@ int runDesktop(const cli::DesktopStart& start, cli::Io& io, const char* programN
     os::SystemClock clock;
     QtDialogs dialogs;
     QtEventLoop events;
-    ui::NoShell shell;
+    QtShell shell;
     archive::LibzipEngine engine;
     window::Services services{store.files, clock, *store.registry, dialogs, events, shell, engine};
     window::MainWindow window(services);
+    // What the projects name but the loader could not read belongs in every backup's report.
+    for (const auto& issue : report.issues)
+        if (ide::leavesFileOut(issue.kind)) window.filesLeftOutByLoad.push_back(issue.file);
     MainWindowView view(window);
+    window.showAbout = [&] { AboutDialog::showModal(shell, &view); };
     CloseOnSignal closeOnSignal(view);
 
     // As the add-in opens it: loaded, handed the environment, shown, scanned.

@@ -68,6 +68,7 @@ void MainWindow::ZipFiles() {
     // Files the projects name that the scan could not list still belong in the archive: the
     // engine says why each is missing, and the run does not count as complete.
     for (const auto& problem : scanProblems) plan.files.push_back(problem.path);
+    for (const auto& file : filesLeftOutByLoad) plan.files.push_back(file);
     if (auto level = backup::compressionLevelOf(compressionList.text())) engineLevel_ = *level;
     plan.level = engineLevel_;
 

@@ -164,6 +164,9 @@ class MainWindow {
     // What the last scan could not list (files the projects name that are missing or
     // unreadable); a backup reports them.
     std::vector<projectview::ScanProblem> scanProblems;
+    // Files the projects name that the loader could not read: every backup takes them along,
+    // so its report says why each is missing.
+    std::vector<std::string> filesLeftOutByLoad;
     // The folders of the group and its projects at the last scan.
     std::vector<std::string> projectFolders;
 
