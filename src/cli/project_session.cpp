@@ -42,7 +42,7 @@ Listing ProjectSession::list(const backup::TypeLibraryFailure& typeLibraryFailur
     }
 
     listing.scan = projectview::scanProjects(environment_, fs_);
-    listing.rows = listing.scan.rows;
+    listing.rows = std::move(listing.scan.rows);
     if (!listing.rows.empty()) {
         if (info.name && info.projectFile)
             if (auto path = backup::sideFilePath(*info.projectFile, *info.name))
