@@ -4,7 +4,7 @@
 #include <grp.h>
 #include <sys/stat.h>
 
-#include "support/other_user.h"
+#include "support/unprivileged.h"
 #include "support/temp_dir.h"
 
 using namespace arkstash;
@@ -63,16 +63,16 @@ TEST(SideFile, AFailedWriteLeavesThePreviousFileWhole) {
     std::string path = dir.write("locked/P.aks", "[Memo]\r\nkeep me\r\n[End Memo]\r\n");
     ::chmod(dir.str().c_str(), 0755);
     ::chmod((dir / "locked").c_str(), 0555);
-    int threw = test::runAsAnotherUser([&] {
+    auto outcome = test::runUnprivileged([&]() -> std::string {
         try {
             backup::writeSideFile(fs, path, {"lost", {}});
-            return 0;
+            return "written";
         } catch (const std::exception&) {
-            return 1;
+            return "refused";
         }
     });
-    ASSERT_NE(threw, -1) << "could not drop privileges";
-    EXPECT_EQ(threw, 1);
+    ASSERT_TRUE(outcome) << "could not give up root";
+    EXPECT_EQ(*outcome, "refused");
     EXPECT_EQ(dir.read("locked/P.aks"), "[Memo]\r\nkeep me\r\n[End Memo]\r\n");
 }
 

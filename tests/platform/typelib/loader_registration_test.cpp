@@ -2,7 +2,7 @@
 // says through the type-library registrations.
 #include <gtest/gtest.h>
 
-#include "platform/loader_support.h"
+#include "platform/ide/loader_support.h"
 #include "platform/registry/memory_registry.h"
 #include "platform/typelib/registration.h"
 

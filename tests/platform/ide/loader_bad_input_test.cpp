@@ -9,8 +9,8 @@
 #include "platform/error.h"
 #include "platform/ide/loader.h"
 #include "platform/ide/loader_text.h"
-#include "platform/loader_support.h"
-#include "platform/unprivileged.h"
+#include "platform/ide/loader_support.h"
+#include "support/unprivileged.h"
 
 using namespace arkstash;
 using namespace arkstash::ide;

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/error.h"
-#include "platform/loader_support.h"
+#include "platform/ide/loader_support.h"
 
 using namespace arkstash;
 using namespace arkstash::ide;

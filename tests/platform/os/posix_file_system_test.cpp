@@ -12,7 +12,7 @@
 
 #include "platform/error.h"
 #include "platform/os/file_system.h"
-#include "platform/unprivileged.h"
+#include "support/unprivileged.h"
 #include "support/temp_dir.h"
 
 using namespace arkstash;

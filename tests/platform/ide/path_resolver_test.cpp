@@ -6,7 +6,7 @@
 #include <filesystem>
 
 #include "platform/ide/companions.h"
-#include "platform/unprivileged.h"
+#include "support/unprivileged.h"
 #include "support/temp_dir.h"
 
 using namespace arkstash;

@@ -3,7 +3,7 @@
 #include <filesystem>
 
 #include "platform/ide/loader.h"
-#include "platform/loader_support.h"
+#include "platform/ide/loader_support.h"
 
 using namespace arkstash;
 using namespace arkstash::ide;

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/ide/loader.h"
-#include "platform/loader_support.h"
+#include "platform/ide/loader_support.h"
 #include "platform/os/text_codec.h"
 
 using namespace arkstash;
