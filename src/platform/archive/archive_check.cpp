@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <zip.h>
+#include "platform/archive/zip_errors.h"
 
 #include <algorithm>
 #include <atomic>
@@ -26,27 +27,6 @@ struct FileCloser {
     void operator()(zip_file_t* f) const { zip_fclose(f); }
 };
 using Archive = std::unique_ptr<zip_t, ArchiveCloser>;
-
-std::string describe(int zipError) {
-    zip_error_t e;
-    zip_error_init_with_code(&e, zipError);
-    std::string text = zip_error_strerror(&e);
-    zip_error_fini(&e);
-    return text;
-}
-
-std::string describe(zip_error_t* e) {
-    switch (zip_error_code_zip(e)) {
-        case ZIP_ER_NOPASSWD:
-            return "encrypted, and no password was given";
-        case ZIP_ER_WRONGPASSWD:
-            return "wrong password";
-        case ZIP_ER_CRC:
-            return "checksum mismatch: the data is damaged (or the password is wrong)";
-        default:
-            return zip_error_strerror(e);
-    }
-}
 
 const char* kindOf(mode_t mode) {
     if (S_ISDIR(mode)) return "a folder, not an archive";
@@ -80,7 +60,7 @@ Archive openArchive(const std::string& path, const std::string& password, std::s
     Archive za(zip_fdopen(fd, ZIP_CHECKCONS, &err));
     if (!za) {
         ::close(fd);
-        problem = describe(err);
+        problem = describeZipError(err);
         return nullptr;
     }
     if (!password.empty()) zip_set_default_password(za.get(), password.c_str());
@@ -93,7 +73,7 @@ std::string readEntry(zip_t* za, std::uint64_t index, const EntryCheck& entry,
                       const std::atomic<bool>& stop) {
     std::unique_ptr<zip_file_t, FileCloser> f(zip_fopen_index(za, index, 0));
     if (!f) {
-        std::string why = describe(zip_get_error(za));
+        std::string why = describeZipError(zip_get_error(za));
         zip_error_clear(za);
         return why;
     }
@@ -101,7 +81,7 @@ std::string readEntry(zip_t* za, std::uint64_t index, const EntryCheck& entry,
     for (;;) {
         if (stop.load()) return {};
         zip_int64_t n = zip_fread(f.get(), buffer.data(), buffer.size());
-        if (n < 0) return describe(zip_file_get_error(f.get()));
+        if (n < 0) return describeZipError(zip_file_get_error(f.get()));
         if (n == 0) break;
         read += static_cast<std::uint64_t>(n);
         done += static_cast<std::uint64_t>(n);

@@ -5,6 +5,7 @@
 #include <sys/statvfs.h>
 #include <unistd.h>
 #include <zip.h>
+#include "platform/archive/zip_errors.h"
 
 #include <array>
 #include <cerrno>
@@ -28,19 +29,6 @@ constexpr std::uint64_t kLargestRestore = std::uint64_t{64} << 30;
 
 [[noreturn]] void fail(const std::string& what, int err) {
     throw PlatformError(what + ": " + std::strerror(err));
-}
-
-std::string describe(zip_error_t* e) {
-    switch (zip_error_code_zip(e)) {
-        case ZIP_ER_NOPASSWD:
-            return "encrypted, and no password was given";
-        case ZIP_ER_WRONGPASSWD:
-            return "wrong password";
-        case ZIP_ER_CRC:
-            return "checksum mismatch: the data is damaged (or the password is wrong)";
-        default:
-            return zip_error_strerror(e);
-    }
 }
 
 // A descriptor closed when it goes out of scope.
@@ -225,7 +213,7 @@ void ArchiveReader::read(const ArchiveEntry& entry,
     };
     std::unique_ptr<zip_file_t, FileCloser> f(zip_fopen_index(zip_.get(), entry.index, 0));
     if (!f) {
-        std::string why = describe(zip_get_error(zip_.get()));
+        std::string why = describeZipError(zip_get_error(zip_.get()));
         zip_error_clear(zip_.get());
         throw PlatformError(entry.name + ": " + why);
     }
@@ -236,7 +224,8 @@ void ArchiveReader::read(const ArchiveEntry& entry,
         // Never more than one byte past the claimed size: enough to know the claim is false.
         std::uint64_t want = std::min<std::uint64_t>(buffer.size(), entry.size - total + 1);
         zip_int64_t n = zip_fread(f.get(), buffer.data(), want);
-        if (n < 0) throw PlatformError(entry.name + ": " + describe(zip_file_get_error(f.get())));
+        if (n < 0)
+            throw PlatformError(entry.name + ": " + describeZipError(zip_file_get_error(f.get())));
         if (n == 0) break;
         total += static_cast<std::uint64_t>(n);
         if (total > entry.size)
