@@ -14,7 +14,12 @@ namespace arkstash::cli {
 UserStore openUserStore(Io& io) {
     UserStore store;
     try {
-        store.registry = registry::openUserRegistry(io.getenv);
+        auto hive = registry::openUserRegistry(io.getenv);
+        // A damaged hive set aside, or settings that cannot be saved, are said once.
+        hive->setWarningHandler([&err = io.err](const std::string& warning) {
+            err << "arkstash: warning: " << TerminalSafe(warning) << '\n';
+        });
+        store.registry = std::move(hive);
     } catch (const std::exception& e) {
         io.err << "arkstash: warning: settings are not kept: " << TerminalSafe(e.what()) << '\n';
         store.registry = std::make_unique<registry::MemoryRegistry>();

@@ -208,3 +208,17 @@ TEST(ListBinaries, AFormThatRefersToAMissingBinaryIsANoteAndTheBackupStaysComple
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ListSettings, ADamagedSettingsFileIsSetAsideAndSaidSo) {
+    test::TempDir dir, home;
+    std::string vbp = dir.write("P/P.vbp", "Type=Exe\r\nName=\"P\"\r\n");
+    home.write("user.reg", std::string("garbage\0\1", 9));
+    auto r = test::runCli({"list", vbp}, home);
+    EXPECT_EQ(r.status, cli::kExitOk);
+    EXPECT_THAT(r.err, HasSubstr("warning: The settings file"));
+    EXPECT_THAT(r.err, HasSubstr("set aside"));
+}
+
+}  // namespace
