@@ -141,20 +141,20 @@ CompressionPipeline::CompressionPipeline(const SourceFiles& files,
                                          unsigned threads, const std::atomic<bool>& cancelled)
     : files_(files), entries_(std::move(entries)), level_(level), cancelled_(cancelled) {
     for (std::size_t e = 0; e < entries_.size(); ++e) {
-        firstSpec_.push_back(specs_.size());
+        firstJob_.push_back(jobs_.size());
         open_.push_back(std::make_unique<OpenFile>());
         std::uint64_t size = entries_[e].size;
         if (size <= kWholeLimit) {
             auto n = static_cast<std::size_t>(size);
-            specs_.push_back({e, 0, size, true, true, 2 * n + 1024});
+            jobs_.push_back({e, 0, size, true, true, 2 * n + 1024});
             continue;
         }
         for (std::uint64_t off = 0; off < size; off += kChunk) {
             std::uint64_t len = std::min<std::uint64_t>(kChunk, size - off);
-            specs_.push_back({e, off, len, false, off + len == size, 2 * kChunk + kDictionary});
+            jobs_.push_back({e, off, len, false, off + len == size, 2 * kChunk + kDictionary});
         }
     }
-    firstSpec_.push_back(specs_.size());
+    firstJob_.push_back(jobs_.size());
     threads = std::clamp(threads, 1u, kMaxThreads);
     threads_.reserve(threads);
     for (unsigned i = 0; i < threads; ++i) threads_.emplace_back([this] { work(); });
@@ -170,7 +170,7 @@ CompressionPipeline::~CompressionPipeline() {
 }
 
 std::size_t CompressionPipeline::pieceCount(std::size_t entry) const {
-    return firstSpec_[entry + 1] - firstSpec_[entry];
+    return firstJob_[entry + 1] - firstJob_[entry];
 }
 
 void CompressionPipeline::work() {
@@ -181,29 +181,29 @@ void CompressionPipeline::work() {
         {
             std::unique_lock lock(mutex_);
             for (;;) {
-                if (stopping_ || cancelled_.load() || nextToStart_ == specs_.size()) return;
-                const Spec& s = specs_[nextToStart_];
+                if (stopping_ || cancelled_.load() || nextToStart_ == jobs_.size()) return;
+                const PieceJob& s = jobs_[nextToStart_];
                 if (reserved_ == 0 || reserved_ + s.reserve <= kBudget) break;
                 workCv_.wait_for(lock, kPoll);
             }
             index = nextToStart_++;
-            reserved_ += specs_[index].reserve;
+            reserved_ += jobs_[index].reserve;
         }
         Piece piece;
         try {
-            piece = make(specs_[index], worker);
+            piece = make(jobs_[index], worker);
             Bytes().swap(worker.input);
         } catch (const std::exception& e) {
             piece = Piece{};
-            piece.problem = FileProblem{entries_[specs_[index].entry].path,
+            piece.problem = FileProblem{entries_[jobs_[index].entry].path,
                                         FileProblemKind::CannotRead, e.what()};
         }
-        piece.entry = specs_[index].entry;
+        piece.entry = jobs_[index].entry;
         {
             std::lock_guard lock(mutex_);
             // The piece now holds only its output (its input buffer was given back).
             reserved_ += piece.bytes.size();
-            reserved_ -= specs_[index].reserve;
+            reserved_ -= jobs_[index].reserve;
             ready_.emplace(index, std::move(piece));
         }
         readyCv_.notify_all();
@@ -214,7 +214,7 @@ void CompressionPipeline::work() {
 std::optional<Piece> CompressionPipeline::next() {
     std::unique_lock lock(mutex_);
     for (;;) {
-        if (cancelled_.load() || nextToTake_ == specs_.size()) return std::nullopt;
+        if (cancelled_.load() || nextToTake_ == jobs_.size()) return std::nullopt;
         auto it = ready_.find(nextToTake_);
         if (it != ready_.end()) {
             Piece piece = std::move(it->second);
@@ -252,12 +252,12 @@ bool CompressionPipeline::unchangedSinceOpened(std::size_t entry) {
     return same;
 }
 
-Piece CompressionPipeline::make(const Spec& spec, Worker& worker) {
-    return spec.whole ? readWhole(spec, worker) : readChunk(spec, worker);
+Piece CompressionPipeline::make(const PieceJob& job, Worker& worker) {
+    return job.whole ? readWhole(job, worker) : readChunk(job, worker);
 }
 
-Piece CompressionPipeline::readWhole(const Spec& spec, Worker& worker) {
-    const std::string& path = entries_[spec.entry].path;
+Piece CompressionPipeline::readWhole(const PieceJob& job, Worker& worker) {
+    const std::string& path = entries_[job.entry].path;
     Piece piece;
     // A file that moves while it is read is read once more; one that moves twice is left out.
     for (int attempt = 0; attempt < 2; ++attempt) {
@@ -292,10 +292,10 @@ Piece CompressionPipeline::readWhole(const Spec& spec, Worker& worker) {
     return piece;
 }
 
-Piece CompressionPipeline::readChunk(const Spec& spec, Worker& worker) {
-    const PipelineEntry& entry = entries_[spec.entry];
+Piece CompressionPipeline::readChunk(const PieceJob& job, Worker& worker) {
+    const PipelineEntry& entry = entries_[job.entry];
     Piece piece;
-    OpenFile& f = opened(spec.entry);
+    OpenFile& f = opened(job.entry);
     if (f.file.problem) {
         piece.problem = f.file.problem;
         return piece;
@@ -306,10 +306,10 @@ Piece CompressionPipeline::readChunk(const Spec& spec, Worker& worker) {
     }
     const std::size_t dictionary =
         level_ == 0 ? 0
-                    : static_cast<std::size_t>(std::min<std::uint64_t>(kDictionary, spec.offset));
-    const auto length = static_cast<std::size_t>(spec.length);
+                    : static_cast<std::size_t>(std::min<std::uint64_t>(kDictionary, job.offset));
+    const auto length = static_cast<std::size_t>(job.length);
     worker.input.resize(dictionary + length);
-    std::int64_t n = readFully(files_, f.file.fd.get(), spec.offset - dictionary,
+    std::int64_t n = readFully(files_, f.file.fd.get(), job.offset - dictionary,
                                worker.input.data(), worker.input.size());
     if (n < 0) {
         piece.problem = readProblem(entry.path, n);
@@ -325,7 +325,7 @@ Piece CompressionPipeline::readChunk(const Spec& spec, Worker& worker) {
     piece.fileSize = entry.size;
     piece.bytes = level_ == 0 ? Bytes(data, data + length)
                               : worker.compressChunk(worker.input.data(), dictionary, data, length,
-                                                     spec.last);
+                                                     job.last);
     return piece;
 }
 

@@ -88,7 +88,7 @@ class CompressionPipeline {
     bool unchangedSinceOpened(std::size_t entry);
 
   private:
-    struct Spec {
+    struct PieceJob {
         std::size_t entry;
         std::uint64_t offset;
         std::uint64_t length;
@@ -104,17 +104,17 @@ class CompressionPipeline {
     class Worker;
 
     void work();
-    Piece make(const Spec& spec, Worker& worker);
-    Piece readWhole(const Spec& spec, Worker& worker);
-    Piece readChunk(const Spec& spec, Worker& worker);
+    Piece make(const PieceJob& job, Worker& worker);
+    Piece readWhole(const PieceJob& job, Worker& worker);
+    Piece readChunk(const PieceJob& job, Worker& worker);
     OpenFile& opened(std::size_t entry);
 
     const SourceFiles& files_;
     std::vector<PipelineEntry> entries_;
     const int level_;
     const std::atomic<bool>& cancelled_;
-    std::vector<Spec> specs_;
-    std::vector<std::size_t> firstSpec_;  // per entry
+    std::vector<PieceJob> jobs_;
+    std::vector<std::size_t> firstJob_;  // per entry
     std::vector<std::unique_ptr<OpenFile>> open_;
 
     std::mutex mutex_;
