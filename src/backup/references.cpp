@@ -56,6 +56,8 @@ std::string cellText(const ReferenceRow& row, std::size_t column) {
 std::vector<ReferenceRow> LoadReferences(ide::VBE& environment, os::FileSystem& fs,
                                          registry::Registry& classes,
                                          const TypeLibraryFailure& cannotLoadTypeLibrary) {
+    // Every read of the environment may fail (it is another program's object model); each is
+    // guarded on its own, so a failing member costs only the row or the cell that needs it.
     std::vector<ReferenceRow> rows;
     std::set<std::string> seen;
     long projectCount = 0;

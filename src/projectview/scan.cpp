@@ -22,6 +22,8 @@ std::string normalFolder(const std::string& folder) {
     return normal;
 }
 
+// Every read of the environment may fail (it is another program's object model); each is
+// guarded on its own, so a failing member costs only what is made from it.
 class Scanner {
   public:
     Scanner(ide::VBE& environment, os::FileSystem& fs)

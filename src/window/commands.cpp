@@ -77,6 +77,7 @@ void MainWindow::viewComponents(bool designer) {
     const projectview::FileRow* row = fileList.selectedRow();
     if (!environment_ || !row) return;
     const std::string path = row->path;
+    // A project or component the environment cannot give is skipped; the others still open.
     long projectCount = 0;
     attempt([&] { projectCount = environment_->VBProjects().Count(); });
     for (long p = 1; p <= projectCount; ++p) {
