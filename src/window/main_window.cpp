@@ -147,6 +147,7 @@ void MainWindow::Load() {
         compressionList.addChoice(choice.text, choice.level);
     compressionList.setText(settings_.compression());
     ReadSettings();
+    loaded_ = true;
     notifyView();
 }
 
@@ -167,6 +168,7 @@ void MainWindow::close() {
     }
     ScannedProjectName.clear();
     setProjectName("");
+    loaded_ = false;
     notifyView();
 }
 

@@ -60,6 +60,9 @@ class MainWindow {
     // --- Lifecycle ---------------------------------------------------------------------------
     // The load sequence: tool pictures, the compression list, the settings.
     void Load();
+    // From the load sequence until the close sequence: the add-in loads the window again on
+    // its next use after a close.
+    bool loaded() const { return loaded_; }
     // Hands the window the environment; the settings are read again at once, now that the
     // project's own backup folder can be known (none before).
     void setEnvironment(ide::VBE* environment);
@@ -220,6 +223,7 @@ class MainWindow {
     ide::VBE* environment_ = nullptr;
     EventSubscriber* subscriber_ = nullptr;
 
+    bool loaded_ = false;
     bool scanning_ = false;
     bool rescanPending_ = false;
     bool backupRunning_ = false;

@@ -58,8 +58,7 @@ class FailingCodeModule final : public ide::CodeModule {
         ARKSTASH_FORWARD(CodeModule, CountOfLines, inner_.CountOfLines());
     }
     ide::CodePane& CodePane() override {
-        ARKSTASH_FORWARD(CodeModule, CodePane,
-                         switches_.wrap<FailingCodePane>(inner_.CodePane()));
+        ARKSTASH_FORWARD(CodeModule, CodePane, switches_.wrap<FailingCodePane>(inner_.CodePane()));
     }
 
   private:
@@ -189,6 +188,74 @@ inline ide::VBProjects& FailingProject::Collection() {
     ARKSTASH_FORWARD(Project, Collection, switches_.wrap<FailingProjects>(inner_.Collection()));
 }
 
+class FailingCommandBarControl final : public ide::CommandBarControl {
+  public:
+    FailingCommandBarControl(ide::CommandBarControl& inner, FailureSwitches& s)
+        : inner_(inner), switches_(s) {}
+    void setCaption(const std::string& c) override {
+        ARKSTASH_FORWARD(Control, setCaption, inner_.setCaption(c));
+    }
+    std::string Caption() override { ARKSTASH_FORWARD(Control, Caption, inner_.Caption()); }
+    void setTooltipText(const std::string& t) override {
+        ARKSTASH_FORWARD(Control, setTooltipText, inner_.setTooltipText(t));
+    }
+    std::string TooltipText() override {
+        ARKSTASH_FORWARD(Control, TooltipText, inner_.TooltipText());
+    }
+    void setStyle(int s) override { ARKSTASH_FORWARD(Control, setStyle, inner_.setStyle(s)); }
+    int Style() override { ARKSTASH_FORWARD(Control, Style, inner_.Style()); }
+    void PasteFace() override { ARKSTASH_FORWARD(Control, PasteFace, inner_.PasteFace()); }
+
+  private:
+    ide::CommandBarControl& inner_;
+    FailureSwitches& switches_;
+};
+
+// A bar and its controls in one, as the in-memory bar is.
+class FailingCommandBar final : public ide::CommandBar, public ide::CommandBarControls {
+  public:
+    FailingCommandBar(ide::CommandBar& inner, FailureSwitches& s) : inner_(inner), switches_(s) {}
+    void setEnabled(bool on) override {
+        ARKSTASH_FORWARD(CommandBar, setEnabled, inner_.setEnabled(on));
+    }
+    bool Enabled() override { ARKSTASH_FORWARD(CommandBar, Enabled, inner_.Enabled()); }
+    void setVisible(bool on) override {
+        ARKSTASH_FORWARD(CommandBar, setVisible, inner_.setVisible(on));
+    }
+    bool Visible() override { ARKSTASH_FORWARD(CommandBar, Visible, inner_.Visible()); }
+    ide::CommandBarControls& Controls() override { ARKSTASH_FORWARD(CommandBar, Controls, *this); }
+    void Delete() override { ARKSTASH_FORWARD(CommandBar, Delete, inner_.Delete()); }
+    ide::CommandBarControl& Add() override {
+        ARKSTASH_FORWARD(Controls, Add,
+                         switches_.wrap<FailingCommandBarControl>(inner_.Controls().Add()));
+    }
+    ide::CommandBarControl& Item(long i) override {
+        ARKSTASH_FORWARD(Controls, Item,
+                         switches_.wrap<FailingCommandBarControl>(inner_.Controls().Item(i)));
+    }
+    long Count() override { ARKSTASH_FORWARD(Controls, Count, inner_.Controls().Count()); }
+
+  private:
+    ide::CommandBar& inner_;
+    FailureSwitches& switches_;
+};
+
+class FailingCommandBars final : public ide::CommandBars {
+  public:
+    FailingCommandBars(ide::CommandBars& inner, FailureSwitches& s) : inner_(inner), switches_(s) {}
+    ide::CommandBar& Add(const std::string& name, int position, bool temporary) override {
+        ARKSTASH_FORWARD(CommandBars, Add,
+                         switches_.wrap<FailingCommandBar>(inner_.Add(name, position, temporary)));
+    }
+    ide::CommandBar& Item(const std::string& name) override {
+        ARKSTASH_FORWARD(CommandBars, Item, switches_.wrap<FailingCommandBar>(inner_.Item(name)));
+    }
+
+  private:
+    ide::CommandBars& inner_;
+    FailureSwitches& switches_;
+};
+
 class FailingEnvironment final : public ide::VBE {
   public:
     explicit FailingEnvironment(ide::VBE& inner) : inner_(inner) {}
@@ -202,7 +269,8 @@ class FailingEnvironment final : public ide::VBE {
         ARKSTASH_FORWARD(VBE, VBProjects, switches_.wrap<FailingProjects>(inner_.VBProjects()));
     }
     ide::CommandBars& CommandBars() override {
-        ARKSTASH_FORWARD(VBE, CommandBars, inner_.CommandBars());
+        ARKSTASH_FORWARD(VBE, CommandBars,
+                         switches_.wrap<FailingCommandBars>(inner_.CommandBars()));
     }
     ide::Events& Events() override { ARKSTASH_FORWARD(VBE, Events, inner_.Events()); }
 

@@ -15,42 +15,6 @@ namespace arkstash::ide {
 
 namespace {
 
-// File types of the file-control events, as the environment numbers them.
-enum FileType : int {
-    vbext_ft_Form = 0,
-    vbext_ft_Module = 1,
-    vbext_ft_Class = 2,
-    vbext_ft_Res = 6,
-    vbext_ft_UserControl = 7,
-    vbext_ft_PropertyPage = 8,
-    vbext_ft_DocObject = 9,
-    vbext_ft_Binary = 10,
-    vbext_ft_Designers = 12,
-};
-
-int fileTypeOf(int kind) {
-    switch (kind) {
-        case vbext_ct_StdModule:
-            return vbext_ft_Module;
-        case vbext_ct_ClassModule:
-            return vbext_ft_Class;
-        case vbext_ct_ResFile:
-            return vbext_ft_Res;
-        case vbext_ct_UserControl:
-            return vbext_ft_UserControl;
-        case vbext_ct_PropPage:
-            return vbext_ft_PropertyPage;
-        case vbext_ct_DocObject:
-            return vbext_ft_DocObject;
-        case vbext_ct_ActiveXDesigner:
-            return vbext_ft_Designers;
-        case vbext_ct_RelatedDocument:
-            return vbext_ft_Binary;
-        default:
-            return vbext_ft_Form;
-    }
-}
-
 bool hasCodeModule(int kind) {
     return kind != vbext_ct_ResFile && kind != vbext_ct_RelatedDocument;
 }

@@ -13,6 +13,29 @@ T& itemAt(std::vector<std::unique_ptr<T>>& items, long index) {
 }
 }  // namespace
 
+int fileTypeOf(int componentType) {
+    switch (componentType) {
+        case vbext_ct_StdModule:
+            return vbext_ft_Module;
+        case vbext_ct_ClassModule:
+            return vbext_ft_Class;
+        case vbext_ct_ResFile:
+            return vbext_ft_Res;
+        case vbext_ct_UserControl:
+            return vbext_ft_UserControl;
+        case vbext_ct_PropPage:
+            return vbext_ft_PropertyPage;
+        case vbext_ct_DocObject:
+            return vbext_ft_DocObject;
+        case vbext_ct_ActiveXDesigner:
+            return vbext_ft_Designers;
+        case vbext_ct_RelatedDocument:
+            return vbext_ft_Binary;
+        default:
+            return vbext_ft_Form;
+    }
+}
+
 void MemoryCodePane::Show() {
     if (hooks_.codeShown) hooks_.codeShown(owner_);
 }
@@ -115,7 +138,7 @@ ide::References& MemoryProject::References() {
 MemoryComponent& MemoryProject::addComponent(ComponentData d) {
     components_.items_.push_back(std::make_unique<MemoryComponent>(std::move(d), vbe_.hooks));
     MemoryComponent& c = *components_.items_.back();
-    vbe_.events().componentsEvents(*this)->ItemAdded(c);
+    vbe_.raise([source = vbe_.events().componentsEvents(*this), &c] { source->ItemAdded(c); });
     return c;
 }
 
@@ -128,10 +151,11 @@ void MemoryProject::removeComponent(long index) {
     auto& items = components_.items_;
     if (index < 1 || index > static_cast<long>(items.size()))
         throw PlatformError("Subscript out of range");
-    // Keep the component alive while the event is raised.
-    std::unique_ptr<MemoryComponent> gone = std::move(items[static_cast<std::size_t>(index - 1)]);
+    // Keep the component alive until its event has been raised.
+    std::shared_ptr<MemoryComponent> gone = std::move(items[static_cast<std::size_t>(index - 1)]);
     items.erase(items.begin() + (index - 1));
-    vbe_.events().componentsEvents(*this)->ItemRemoved(*gone);
+    vbe_.raise(
+        [source = vbe_.events().componentsEvents(*this), gone] { source->ItemRemoved(*gone); });
 }
 
 long MemoryProjects::Count() {
@@ -209,6 +233,12 @@ CommandBar& MemoryCommandBars::Item(const std::string& name) {
     if (auto* bar = find(name)) return *bar;
     throw PlatformError("Invalid procedure call or argument");
 }
+std::vector<MemoryCommandBar*> MemoryCommandBars::bars() {
+    std::vector<MemoryCommandBar*> live;
+    for (auto& b : bars_)
+        if (!b->deleted) live.push_back(b.get());
+    return live;
+}
 MemoryCommandBar* MemoryCommandBars::find(const std::string& name) {
     for (auto& b : bars_)
         if (!b->deleted && b->name == name) return b.get();
@@ -226,6 +256,10 @@ std::shared_ptr<ide::VBComponentsEvents> MemoryEvents::VBComponentsEvents(VBProj
 }
 std::shared_ptr<ide::FileControlEvents> MemoryEvents::FileControlEvents(VBProject& project) {
     return fileEvents(project);
+}
+void MemoryEvents::forget(const VBProject& project) {
+    components_.erase(&project);
+    files_.erase(&project);
 }
 std::shared_ptr<ide::CommandBarEvents> MemoryEvents::buttonEvents(CommandBarControl& button) {
     auto& slot = buttons_[&button];
@@ -269,7 +303,7 @@ MemoryProject& MemoryVBE::addProject(ProjectData d) {
     MemoryProject& p = *projects_.items_.back();
     if (!active_) active_ = &p;
     if (!projects_.start_) projects_.start_ = &p;
-    events_.projectsEvents()->ItemAdded(p);
+    raise([this, &p] { events_.projectsEvents()->ItemAdded(p); });
     return p;
 }
 
@@ -277,19 +311,39 @@ void MemoryVBE::removeProject(MemoryProject& p) {
     auto& items = projects_.items_;
     for (auto it = items.begin(); it != items.end(); ++it) {
         if (it->get() != &p) continue;
-        std::unique_ptr<MemoryProject> gone = std::move(*it);
+        std::shared_ptr<MemoryProject> gone = std::move(*it);
         items.erase(it);
         MemoryProject* first = items.empty() ? nullptr : items.front().get();
         if (active_ == gone.get()) active_ = first;
         if (projects_.start_ == gone.get()) projects_.start_ = first;
-        events_.projectsEvents()->ItemRemoved(*gone);
+        raise([this, gone] {
+            events_.projectsEvents()->ItemRemoved(*gone);
+            events_.forget(*gone);
+        });
         return;
     }
     throw PlatformError("No such project");
 }
 
 void MemoryVBE::raiseFileRemoved(MemoryProject& p, int fileType, const std::string& fileName) {
-    events_.fileEvents(p)->AfterRemoveFile(p, fileType, fileName);
+    raise([source = events_.fileEvents(p), &p, fileType, fileName] {
+        source->AfterRemoveFile(p, fileType, fileName);
+    });
+}
+
+void MemoryVBE::raise(std::function<void()> event) {
+    if (holds_ > 0)
+        held_.push_back(std::move(event));
+    else
+        event();
+}
+
+void MemoryVBE::releaseEvents() {
+    if (holds_ == 0 || --holds_ > 0) return;
+    // A handler may change the model again; what it raises then goes out at once.
+    std::vector<std::function<void()>> events = std::move(held_);
+    held_.clear();
+    for (auto& event : events) event();
 }
 
 }  // namespace arkstash::ide

@@ -41,6 +41,22 @@ struct ProjectData {
     bool Saved = true;
 };
 
+// File types of the file-control events, as the environment numbers them.
+enum FileType : int {
+    vbext_ft_Form = 0,
+    vbext_ft_Module = 1,
+    vbext_ft_Class = 2,
+    vbext_ft_Res = 6,
+    vbext_ft_UserControl = 7,
+    vbext_ft_PropertyPage = 8,
+    vbext_ft_DocObject = 9,
+    vbext_ft_Binary = 10,
+    vbext_ft_Designers = 12,
+};
+
+// The file type a component's source file has in the file-control events.
+int fileTypeOf(int componentType);
+
 class MemoryProject;
 class MemoryVBE;
 class MemoryComponent;
@@ -240,6 +256,8 @@ class MemoryCommandBars final : public CommandBars {
     CommandBar& Add(const std::string& name, int position, bool temporary) override;
     CommandBar& Item(const std::string& name) override;
     MemoryCommandBar* find(const std::string& name);  // live bars only
+    // The live bars in the order they were added, for the environment to show.
+    std::vector<MemoryCommandBar*> bars();
     // Where buttons paste their face from.
     void setClipboard(ui::Clipboard* clipboard) { clipboard_ = clipboard; }
 
@@ -261,6 +279,9 @@ class MemoryEvents final : public Events {
     std::shared_ptr<ide::VBProjectsEvents> projectsEvents();
     std::shared_ptr<ide::VBComponentsEvents> componentsEvents(VBProject& project);
     std::shared_ptr<ide::FileControlEvents> fileEvents(VBProject& project);
+    // Drops the sources of a project that left the environment: a project made later at the
+    // same address starts with sources of its own. Holders keep theirs as long as they like.
+    void forget(const VBProject& project);
 
   private:
     std::map<const void*, std::shared_ptr<ide::CommandBarEvents>> buttons_;
@@ -292,6 +313,15 @@ class MemoryVBE final : public VBE {
     // taken out of it.
     void raiseFileRemoved(MemoryProject& p, int fileType, const std::string& fileName);
 
+    // Holds the model's events while a change of many steps is applied (a reload, opening
+    // other projects) and raises them, in order, when the last hold is released, so handlers
+    // see the finished model: a project added is whole, with its components, when its event
+    // arrives. Objects removed meanwhile live until their event has been raised.
+    void holdEvents() { ++holds_; }
+    void releaseEvents();
+    // Raises an event of the model now, or at the release while events are held.
+    void raise(std::function<void()> event);
+
     MemoryProjects& projects() { return projects_; }
     MemoryProject& project(long index) { return *projects_.items_.at(index - 1); }
     MemoryProject* active() { return active_; }
@@ -305,6 +335,8 @@ class MemoryVBE final : public VBE {
     MemoryProject* active_ = nullptr;
     MemoryCommandBars bars_;
     MemoryEvents events_;
+    int holds_ = 0;
+    std::vector<std::function<void()>> held_;
 };
 
 }  // namespace arkstash::ide

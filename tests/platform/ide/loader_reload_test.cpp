@@ -162,6 +162,22 @@ TEST_F(Reload, ActiveProjectRemovedGivesWayToTheStartupProject) {
     EXPECT_EQ(log, (std::vector<std::string>{"project removed Main", "project added Extra"}));
 }
 
+TEST_F(Reload, HeldEventsArriveOnceTheModelIsWhole) {
+    write("Extra.vbp", "Type=Exe\nModule=modA; A.bas\nName=\"Extra\"\n");
+    write("Suite.vbg", "VBGROUP 5.0\nStartupProject=Main.vbp\nProject=Extra.vbp\n");
+    std::vector<std::string> seen;  // what a handler finds when each event arrives
+    auto added = vbe.events().projectsEvents()->ItemAdded.connect([&](VBProject& p) {
+        seen.push_back(p.Name() + " " + std::to_string(p.VBComponents().Count()) + " of " +
+                       std::to_string(vbe.VBProjects().Count()));
+    });
+    vbe.holdEvents();
+    loader->reload(vbe);
+    EXPECT_TRUE(log.empty());
+    vbe.releaseEvents();
+    EXPECT_EQ(seen, std::vector<std::string>{"Extra 1 of 2"});
+    EXPECT_EQ(log, (std::vector<std::string>{"project removed Tools", "project added Extra"}));
+}
+
 TEST_F(Reload, FileThatCannotBeLoadedLeavesEverythingAsItWas) {
     std::filesystem::remove(dir / "Suite.vbg");
     std::string error = loadErrorOf([&] { loader->reload(vbe); });
