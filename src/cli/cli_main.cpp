@@ -15,11 +15,6 @@ bool hasDisplay(Io& io) {
 }
 
 int openDesktop(const DesktopStart& start, Io& io, const DesktopLauncher& desktop) {
-    if (start.projects.empty()) {
-        io.err << "arkstash: name a project or group file to open, or a command.\n"
-               << "Run 'arkstash --help' for usage.\n";
-        return kExitUsage;
-    }
     if (!desktop) {
         io.err << "arkstash: this build has no window; 'arkstash list' and 'arkstash backup' "
                   "work without one.\n";
@@ -38,8 +33,12 @@ int openDesktop(const DesktopStart& start, Io& io, const DesktopLauncher& deskto
 
 int run(const std::vector<std::string>& args, Io& io, const DesktopLauncher& desktop) {
     CLI::App app{
-        "Arkstash backs up Visual Basic 6 projects into ZIP archives.\n"
-        "Without a command, opens the window on the projects named and scans them.",
+        "Arkstash backs up Visual Basic 6 projects into ZIP archives.\n\n"
+        "  arkstash [PROJECT.vbp | GROUP.vbg ...]\n"
+        "      starts the environment host with the projects named, connects the Arkstash\n"
+        "      add-in and opens its window on them, scanned (needs a display)\n"
+        "  arkstash COMMAND ...\n"
+        "      lists, backs up, verifies or restores without a window (see the commands below)",
         "arkstash"};
     app.set_version_flag("--version", std::string("arkstash ") + ARKSTASH_VERSION);
     app.require_subcommand(0, 1);
@@ -52,9 +51,10 @@ int run(const std::vector<std::string>& args, Io& io, const DesktopLauncher& des
     DesktopStart start;
     std::string screenshot;
     app.add_option("projects", start.projects,
-                   "PROJECT.vbp or GROUP.vbg files to open in the window");
+                   "PROJECT.vbp or GROUP.vbg files to open in the environment host");
     app.add_option("--screenshot", screenshot,
-                   "Render the window after the scan into a PNG file and exit")
+                   "Draw the host with Arkstash's window over it, after the scan, into a PNG file "
+                   "and exit")
         ->type_name("FILE.png");
 
     std::vector<Command> commands = {addListCommand(app, io), addBackupCommand(app, io),

@@ -7,12 +7,18 @@
 #include <QSocketNotifier>
 #include <csignal>
 
+#include <QMenuBar>
+#include <QPainter>
+#include <algorithm>
+
+#include "addin/connect.h"
 #include "cli/project_session.h"
 #include "cli/text_out.h"
 #include "cli/user_store.h"
+#include "gui/host_desktop.h"
+#include "gui/host_window.h"
 #include "gui/main_window_view.h"
 #include "gui/qt_dialogs.h"
-#include "gui/about_dialog.h"
 #include "gui/qt_event_loop.h"
 #include "gui/qt_shell.h"
 #include "platform/archive/libzip_engine.h"
@@ -21,9 +27,14 @@ namespace arkstash::gui {
 
 namespace {
 
-// Ctrl-C, the session ending (SIGHUP) or a polite kill (SIGTERM) close the window as its close
-// box would: the memo and the options are saved, and a backup in progress stops and keeps the
-// previous archive. The handler only writes a byte; the window closes from the event loop.
+// The host's size when the screen allows it.
+constexpr int kHostWidth = 1440, kHostHeight = 860;
+constexpr int kMainWindowInset = 24;
+
+// Ctrl-C, the session ending (SIGHUP) or a polite kill (SIGTERM) close the host as its close
+// box would: the add-in disconnects, its window saves the memo and the options, and a backup in
+// progress stops and keeps the previous archive. The handler only writes a byte; the host
+// closes from the event loop.
 int closePipe[2] = {-1, -1};
 extern "C" void askToClose(int) {
     char byte = 1;
@@ -58,6 +69,39 @@ class CloseOnSignal {
     std::unique_ptr<QSocketNotifier> notifier_;
 };
 
+// Where the add-in's window opens over the host: at the top left of its documents area, as
+// large as its contents want within `area`.
+void placeMainWindow(HostWindow& host, QRect area) {
+    MainWindowView* view = host.addin().mainView();
+    if (!view) return;
+    const int titleRoom = view->fontMetrics().height() + 8;
+    view->move(host.geometry().topLeft() + host.centralWidget()->geometry().topLeft() +
+               QPoint(kMainWindowInset, kMainWindowInset + titleRoom));
+    view->fitToContents(area);
+}
+
+// The host as drawn, with the add-in's window over it where it stands: a title strip, a
+// border and a shadow mark it as a window of its own (an offscreen picture has no frames).
+QImage drawHostAndWindow(HostWindow& host) {
+    QImage image = host.grab().toImage();
+    MainWindowView* view = host.addin().mainView();
+    if (!view || !view->isVisible()) return image;
+    QPixmap window = view->grab();
+    const int titleHeight = view->fontMetrics().height() + 8;
+    QRect frame(view->geometry().topLeft() - host.geometry().topLeft() - QPoint(1, titleHeight + 1),
+                QSize(window.width() + 2, window.height() + titleHeight + 2));
+    QPainter painter(&image);
+    painter.fillRect(frame.translated(5, 5), QColor(0, 0, 0, 60));
+    painter.fillRect(frame, view->palette().color(QPalette::Dark));
+    QRect title(frame.left() + 1, frame.top() + 1, window.width(), titleHeight);
+    painter.fillRect(title, view->palette().color(QPalette::Highlight));
+    painter.setPen(view->palette().color(QPalette::HighlightedText));
+    painter.drawText(title.adjusted(8, 0, 0, 0), Qt::AlignVCenter | Qt::AlignLeft,
+                     view->windowTitle());
+    painter.drawPixmap(title.bottomLeft() + QPoint(0, 1), window);
+    return image;
+}
+
 }  // namespace
 
 int runDesktop(const cli::DesktopStart& start, cli::Io& io, const char* programName) {
@@ -67,46 +111,46 @@ int runDesktop(const cli::DesktopStart& start, cli::Io& io, const char* programN
     char* argv[] = {const_cast<char*>(programName), nullptr};
     QApplication app(argc, argv);
     QApplication::setApplicationName(ui::kAppTitle);
+    QApplication::setWindowIcon(QIcon(":/arkstash.svg"));
 
     cli::UserStore store = cli::openUserStore(io);
-    cli::ProjectSession session(store.files, *store.registry, store.loaderOptions);
-    ide::LoadReport report;
-    try {
-        report = session.load(start.projects);
-        cli::printLoadReport(report, io, false);
-    } catch (const std::exception& e) {
-        io.err << "arkstash: " << cli::TerminalSafe(e.what()) << '\n';
-        return cli::kExitUsage;
-    }
-
     os::SystemClock clock;
     QtDialogs dialogs;
     QtEventLoop events;
     QtShell shell;
     archive::LibzipEngine engine;
     window::Services services{store.files, clock, *store.registry, dialogs, events, shell, engine};
-    window::MainWindow window(services);
-    // What the projects name but the loader could not read belongs in every backup's report.
-    for (const auto& issue : report.issues)
-        if (ide::leavesFileOut(issue.kind)) window.filesLeftOutByLoad.push_back(issue.file);
-    MainWindowView view(window);
-    window.showAbout = [&] { AboutDialog::showModal(shell, &view); };
-    CloseOnSignal closeOnSignal(view);
+    QtClipboard clipboard;
+    QtSystemColours colours;
+    HostServices hostServices{services, store.loaderOptions, clipboard, colours};
+    HostWindow host(hostServices);
+    // From here on a signal closes the host as its close box would, whenever it arrives.
+    CloseOnSignal closeOnSignal(host);
 
-    // As the add-in opens it: loaded, handed the environment, shown, scanned.
-    window.Load();
-    window.ReadSettings();
-    window.setEnvironment(&session.environment());
-    view.show();
-    window.FillTree();
+    if (!start.projects.empty()) {
+        try {
+            cli::printLoadReport(host.open(start.projects), io, false);
+        } catch (const std::exception& e) {
+            io.err << "arkstash: " << cli::TerminalSafe(e.what()) << '\n';
+            return cli::kExitUsage;
+        }
+    }
     // A picture is not bound by the screen it is drawn on (the offscreen one is small).
-    QRect area = start.screenshot || !view.screen() ? QRect(0, 0, 1600, 1200)
-                                                    : view.screen()->availableGeometry();
-    view.fitToContents(area);
+    QRect area = start.screenshot || !host.screen() ? QRect(0, 0, 1600, 1200)
+                                                    : host.screen()->availableGeometry();
+    host.resize(std::min(area.width(), kHostWidth), std::min(area.height(), kHostHeight));
+    host.show();
+    host.loadAddinsAtStartup();
+    // As the user would: the add-in's button opens its window on the projects, scanned.
+    if (!start.projects.empty() && host.pressButton(addin::kBarName)) {
+        // Drawn, it stays inside the documents area, clear of the explorer.
+        QSize documents = host.centralWidget()->size() - QSize(2, 4) * kMainWindowInset;
+        placeMainWindow(host, start.screenshot ? QRect(QPoint(), documents) : area);
+    }
 
     if (start.screenshot) {
         QApplication::processEvents();
-        if (!view.grab().save(QString::fromStdString(*start.screenshot), "PNG")) {
+        if (!drawHostAndWindow(host).save(QString::fromStdString(*start.screenshot), "PNG")) {
             io.err << "arkstash: cannot write " << cli::TerminalSafe(*start.screenshot) << '\n';
             return cli::kExitNoArchive;
         }
