@@ -40,9 +40,10 @@ AddinBars::AddinBars(ide::MemoryVBE& vbe, QMainWindow& window)
     : QObject(&window), vbe_(vbe), window_(window) {}
 
 void AddinBars::sync() {
+    // Called when an add-in connects or disconnects, never from a click on one of these bars.
     for (QToolBar* bar : shown_) {
         window_.removeToolBar(bar);
-        bar->deleteLater();
+        delete bar;
     }
     shown_.clear();
     for (ide::MemoryCommandBar* bar : vbe_.commandBars().bars()) {

@@ -1,6 +1,5 @@
 #include "gui/host_environment.h"
 
-#include <map>
 #include <set>
 
 #include "platform/error.h"
@@ -46,25 +45,31 @@ ide::LoadReport HostEnvironment::open(const std::vector<std::string>& paths) {
     while (vbe_.projects().size() > 0) vbe_.removeProject(vbe_.project(1));
     ide::LoadReport report = loader_.load(vbe_, paths);
     opened_ = paths;
+    noteFilesThere();
     return report;
 }
 
 ide::LoadReport HostEnvironment::reload() {
     if (opened_.empty()) return {};
-    // Components whose file was there before the reload. Removed ones stay alive until their
-    // events are raised, so no new component can take the address of one in here.
-    std::map<const ide::MemoryComponent*, bool> wasThere;
-    forEachComponent(vbe_, [&](ide::MemoryProject&, ide::MemoryComponent& c) {
-        wasThere[&c] = isThere(c.data().FileName);
-    });
-    HeldEvents held(vbe_);
-    ide::LoadReport report = loader_.reload(vbe_);
-    forEachComponent(vbe_, [&](ide::MemoryProject& p, ide::MemoryComponent& c) {
-        auto before = wasThere.find(&c);
-        if (before != wasThere.end() && before->second && !isThere(c.data().FileName))
-            vbe_.raiseFileRemoved(p, ide::fileTypeOf(c.data().Type), c.data().FileName);
-    });
+    ide::LoadReport report;
+    {
+        HeldEvents held(vbe_);
+        report = loader_.reload(vbe_);
+        forEachComponent(vbe_, [&](ide::MemoryProject& p, ide::MemoryComponent& c) {
+            const std::string& file = c.data().FileName;
+            if (filesThere_.count(file) && !isThere(file))
+                vbe_.raiseFileRemoved(p, ide::fileTypeOf(c.data().Type), file);
+        });
+        noteFilesThere();
+    }
     return report;
+}
+
+void HostEnvironment::noteFilesThere() {
+    filesThere_.clear();
+    forEachComponent(vbe_, [&](ide::MemoryProject&, ide::MemoryComponent& c) {
+        if (isThere(c.data().FileName)) filesThere_.insert(c.data().FileName);
+    });
 }
 
 std::vector<std::string> HostEnvironment::watchedPaths() {

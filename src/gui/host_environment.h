@@ -3,6 +3,7 @@
 // from disk with the environment's events raised for what changed. No toolkit here.
 #pragma once
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -41,12 +42,15 @@ class HostEnvironment {
 
   private:
     bool isThere(const std::string& path);
+    // Remembers which components' files are on disk, to tell at the next reload which went.
+    void noteFilesThere();
 
     os::FileSystem& fs_;
     ide::LoaderOptions options_;
     ide::ProjectLoader loader_;
     ide::MemoryVBE vbe_;
     std::vector<std::string> opened_;
+    std::set<std::string> filesThere_;
 };
 
 }  // namespace arkstash::gui
