@@ -76,6 +76,10 @@ void HostedAddin::unload(int removeMode) {
     connect_.reset();
 }
 
+MainWindowView* HostedAddin::mainView() const {
+    return view_.data();
+}
+
 void HostedAddin::setFilesLeftOutByLoad(std::vector<std::string> files) {
     leftOut_ = std::move(files);
     if (window::MainWindow* window = connect_ ? connect_->mainWindow() : nullptr)

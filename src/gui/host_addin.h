@@ -35,7 +35,7 @@ class HostedAddin {
 
     addin::Connect* connect() const { return connect_.get(); }
     // The add-in's main window on the screen; none until it made one.
-    MainWindowView* mainView() const { return view_.data(); }
+    MainWindowView* mainView() const;
     // The add-in's window is inside a scan or a backup: unloading must wait for it.
     bool atWork() const { return connect_ && connect_->windowAtWork(); }
     // Files the projects name that the loader could not read, for every backup's report.

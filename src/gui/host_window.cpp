@@ -16,6 +16,7 @@
 #include "gui/host_explorer.h"
 #include "gui/host_file_watch.h"
 #include "gui/host_viewers.h"
+#include "gui/image_list.h"
 #include "gui/main_window_view.h"
 #include "platform/error.h"
 #include "platform/os/text_codec.h"
@@ -278,6 +279,7 @@ void HostWindow::showComponent(ide::MemoryComponent& component, bool designer) {
     QMdiSubWindow* window = documents_->addSubWindow(view);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->setWindowTitle(title);
+    window->setWindowIcon(imageListIcon(data.Type));
     window->setProperty("file", QString::fromStdString(data.FileName));
     window->resize(documents_->size() * 3 / 4);
     window->show();

@@ -16,6 +16,7 @@
 #include <fstream>
 
 #include "gui/host_desktop.h"
+#include "gui/host_viewers.h"
 #include "gui/host_window.h"
 #include "gui/main_window_view.h"
 #include "gui/qt_event_loop.h"
@@ -177,6 +178,28 @@ TEST_F(HostWindow, TheAddinManagersChoicesPersist) {
     EXPECT_NE(host->findChild<QToolBar*>("Arkstash"), nullptr);
     EXPECT_EQ(setting(key, "Loaded"), "001");
     EXPECT_EQ(setting(key, "LoadOnStartup"), "000");
+}
+
+TEST_F(HostWindow, CodeWindowsShowTheLinesTheEnvironmentCountsAndDesignersTheirControls) {
+    start();
+    ide::MemoryVBE& vbe = host->environment().vbe();
+    for (std::size_t i = 1; i <= vbe.projects().size(); ++i) {
+        ide::MemoryProject& p = vbe.project(static_cast<long>(i));
+        for (std::size_t j = 1; j <= p.components().size(); ++j) {
+            const ide::ComponentData& c = p.component(static_cast<long>(j)).data();
+            if (!c.HasCodeModule) continue;
+            gui::ComponentSource source = gui::readComponentSource(files.readFile(c.FileName));
+            EXPECT_EQ(static_cast<long>(source.code.size()), c.CountOfLines) << c.FileName;
+        }
+    }
+    gui::ComponentSource form = gui::readComponentSource(files.readFile(example("frmStock.frm")));
+    std::vector<std::string> outline;
+    for (const gui::DesignedControl& control : form.design)
+        outline.push_back(std::string(static_cast<std::size_t>(control.depth), '.') + control.name +
+                          " " + control.type + " " + control.caption);
+    EXPECT_THAT(outline,
+                ::testing::ElementsAre("frmStock VB.Form Stock levels", ".cmbStore VB.ComboBox ",
+                                       ".lvwStock MSComctlLib.ListView "));
 }
 
 }  // namespace
