@@ -188,11 +188,11 @@ TEST_F(HostWindow, CodeWindowsShowTheLinesTheEnvironmentCountsAndDesignersTheirC
         for (std::size_t j = 1; j <= p.components().size(); ++j) {
             const ide::ComponentData& c = p.component(static_cast<long>(j)).data();
             if (!c.HasCodeModule) continue;
-            gui::ComponentSource source = gui::readComponentSource(files.readFile(c.FileName));
+            gui::ComponentSource source = gui::readComponentSource(files.readFile(c.FileName, UINT64_MAX));
             EXPECT_EQ(static_cast<long>(source.code.size()), c.CountOfLines) << c.FileName;
         }
     }
-    gui::ComponentSource form = gui::readComponentSource(files.readFile(example("frmStock.frm")));
+    gui::ComponentSource form = gui::readComponentSource(files.readFile(example("frmStock.frm"), UINT64_MAX));
     std::vector<std::string> outline;
     for (const gui::DesignedControl& control : form.design)
         outline.push_back(std::string(static_cast<std::size_t>(control.depth), '.') + control.name +
