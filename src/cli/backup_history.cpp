@@ -4,8 +4,7 @@
 
 #include <ostream>
 
-#include "backup/change_check.h"
-#include "backup/history.h"
+#include "backup/run_history.h"
 #include "cli/text_out.h"
 #include "platform/error.h"
 #include "platform/os/file_system.h"
@@ -27,34 +26,11 @@ bool unchangedSinceNewest(const archive::ArchiveEngine& engine, const backup::Ba
                           const std::string& projectFile, const HistoryOptions& options, Io& io) {
     if (!options.ifChanged) return false;
     os::PosixFileSystem files;
-    const std::string folder = util::DirOf(plan.archivePath);
-    std::optional<backup::ProjectArchive> newest;
-    attempt([&] {
-        newest = backup::newestComplete(
-            backup::projectArchives(files, folder, backup::archiveStem(projectFile)));
-    });
+    auto newest = backup::unchangedSince(engine, files, plan, projectFile);
     if (!newest) return false;
-    archive::ArchivePlan planned = engine.plan(backup::archiveRequest(plan, false));
-    if (!planned.problems.empty()) return false;
-
-    bool unchanged = false;
-    attempt([&] {
-        archive::ArchiveReader archive(newest->path, plan.password.value_or(""));
-        if (archive.anyEncrypted() != plan.password.has_value()) return;
-        // Under another password the files are the same but the archive is not what was asked
-        // for: one entry read with this run's password tells.
-        for (const auto& e : archive.entries())
-            if (e.encrypted) {
-                archive.read(e, [](std::string_view) {});
-                break;
-            }
-        unchanged = backup::compareWithArchive(archive, planned.entries, files, false).empty();
-    });
-    if (unchanged) {
-        io.out << "unchanged, no archive written\n";
-        io.err << "arkstash: the files are those of " << TerminalSafe(newest->path) << "\n";
-    }
-    return unchanged;
+    io.out << "unchanged, no archive written\n";
+    io.err << "arkstash: the files are those of " << TerminalSafe(newest->path) << "\n";
+    return true;
 }
 
 void keepNewest(const backup::BackupPlan& plan, const std::string& projectFile,
@@ -62,15 +38,15 @@ void keepNewest(const backup::BackupPlan& plan, const std::string& projectFile,
     if (!options.keep) return;
     os::PosixFileSystem files;
     const std::string folder = util::DirOf(plan.archivePath);
-    std::vector<backup::ProjectArchive> beyond;
+    std::vector<backup::ArchiveRemoval> removals;
     if (!attempt([&] {
-            beyond = backup::archivesBeyond(
-                backup::projectArchives(files, folder, backup::archiveStem(projectFile)),
-                static_cast<std::size_t>(*options.keep), written);
+            removals = backup::removeArchivesBeyond(files, folder, projectFile,
+                                                    static_cast<std::size_t>(*options.keep),
+                                                    written);
         }))
         io.err << "arkstash: cannot list " << TerminalSafe(folder) << "; no archive removed\n";
-    for (const auto& old : beyond) {
-        if (attempt([&] { files.removeFile(old.path); }))
+    for (const auto& old : removals) {
+        if (old.removed)
             io.out << "Removed " << TerminalSafe(old.path) << " (keeping the newest "
                    << *options.keep << ")\n";
         else
