@@ -4,7 +4,9 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
+#include <QProcess>
 #include <QStandardPaths>
+#include <QSystemTrayIcon>
 #include <QUrl>
 
 #include "gui/file_properties_dialog.h"
@@ -55,6 +57,24 @@ void QtShell::showHelpTopic(const std::string& topic) {
     const QFileInfo page(QDir(folder), QString::fromStdString(topic));
     if (!page.isFile()) return;
     QDesktopServices::openUrl(QUrl::fromLocalFile(page.absoluteFilePath()));
+}
+
+void QtShell::notify(const std::string& title, const std::string& text) {
+    const QString summary = QString::fromStdString(title), body = QString::fromStdString(text);
+    const QString notifySend = QStandardPaths::findExecutable("notify-send");
+    if (!notifySend.isEmpty() &&
+        QProcess::startDetached(notifySend, {"--app-name=Arkstash", "--icon=arkstash", "--",
+                                             summary, body}))
+        return;
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) return;
+    // One icon for the session, shown only while a message is up.
+    static QSystemTrayIcon* tray = [] {
+        auto* icon = new QSystemTrayIcon(QIcon(":/arkstash.svg"), qApp);
+        QObject::connect(icon, &QSystemTrayIcon::messageClicked, icon, &QSystemTrayIcon::hide);
+        return icon;
+    }();
+    tray->show();
+    tray->showMessage(summary, body, QSystemTrayIcon::Warning);
 }
 
 QString QtShell::findHelpFolder() {

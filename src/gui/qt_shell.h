@@ -22,6 +22,8 @@ class QtShell final : public ui::Shell {
     bool openUrl(const std::string& url) override;
     bool showFileProperties(const std::string& path, const std::string& typeText) override;
     void showHelpTopic(const std::string& topic) override;
+    // Through the desktop's notify-send where there is one, else the system tray's balloon.
+    void notify(const std::string& title, const std::string& text) override;
 
     // The help pages' folder: "help" beside the program (a build tree), else the install
     // prefix's share/arkstash/help reached from the program's folder, else arkstash/help in

@@ -18,7 +18,8 @@ namespace arkstash::test {
 
 class RecordingShell final : public ui::Shell {
   public:
-    std::vector<std::string> requests;  // "open PATH", "url URL", "properties PATH", "help TOPIC"
+    std::vector<std::string> requests;  // "open PATH", "url URL", "properties PATH", "help TOPIC",
+                                        // "notify TITLE: TEXT"
     bool propertiesShown = true;
     bool openPath(const std::string& path) override {
         requests.push_back("open " + path);
@@ -33,6 +34,9 @@ class RecordingShell final : public ui::Shell {
         return propertiesShown;
     }
     void showHelpTopic(const std::string& topic) override { requests.push_back("help " + topic); }
+    void notify(const std::string& title, const std::string& text) override {
+        requests.push_back("notify " + title + ": " + text);
+    }
 };
 
 struct WindowFixture {

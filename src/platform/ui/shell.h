@@ -25,6 +25,9 @@ class Shell {
     // Opens a page of the program's help (kIntroductionTopic). Reports nothing: a missing
     // help folder or page leaves the user without a window.
     virtual void showHelpTopic(const std::string& topic) = 0;
+    // Tells the user something while the program's windows may be hidden or behind others: a
+    // desktop notification. Fire and forget; nothing shows where the desktop has none.
+    virtual void notify(const std::string& title, const std::string& text) = 0;
 };
 
 // Where there is no desktop: nothing opens, and says so.
@@ -34,6 +37,7 @@ class NoShell final : public Shell {
     bool openUrl(const std::string&) override { return false; }
     bool showFileProperties(const std::string&, const std::string&) override { return false; }
     void showHelpTopic(const std::string&) override {}
+    void notify(const std::string&, const std::string&) override {}
 };
 
 }  // namespace arkstash::ui
