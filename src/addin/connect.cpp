@@ -92,6 +92,8 @@ void Connect::AddinInstance_OnDisconnection(int /*removeMode*/) {
     projectAdded_.reset();
     componentAdded_.reset();
     fileRemoved_.reset();
+    fileWritten_.clear();
+    saveSources_.clear();
     MenuHandler.reset();
     ProjEvents.reset();
     CompEvents.reset();
@@ -128,6 +130,11 @@ void Connect::FileControlEvents_AfterRemoveFile(ide::VBProject& /*project*/, int
     attempt([&] { form().FillTree(); });
 }
 
+void Connect::FileControlEvents_AfterWriteFile(ide::VBProject& /*project*/, int /*fileType*/,
+                                               const std::string& fileName, int /*result*/) {
+    if (window_) attempt([&] { window_->fileWritten(fileName); });
+}
+
 void Connect::ProjEvents_ItemAdded(ide::VBProject& /*project*/) {
     attempt([&] {
         window::MainWindow& window = form();
@@ -154,6 +161,19 @@ void Connect::subscribe(ide::VBE& environment, ide::VBProject& activeProject) {
             [this](ide::VBProject& p, int type, const std::string& file) {
                 FileControlEvents_AfterRemoveFile(p, type, file);
             });
+    });
+    saveSources_.clear();
+    fileWritten_.clear();
+    attempt([&] {
+        ide::VBProjects& projects = environment.VBProjects();
+        for (long i = 1; i <= projects.Count(); ++i) {
+            auto source = events.FileControlEvents(projects.Item(i));
+            fileWritten_.push_back(source->AfterWriteFile.connect(
+                [this](ide::VBProject& p, int type, const std::string& file, int result) {
+                    FileControlEvents_AfterWriteFile(p, type, file, result);
+                }));
+            saveSources_.push_back(std::move(source));
+        }
     });
 }
 

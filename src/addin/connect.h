@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "addin/button_picture.h"
 #include "addin/connect_services.h"
@@ -68,8 +69,12 @@ class Connect final : public window::EventSubscriber {
     void ProjEvents_ItemAdded(ide::VBProject& project);
     void FileControlEvents_AfterRemoveFile(ide::VBProject& project, int fileType,
                                            const std::string& fileName);
+    // A file of an open project was saved: the window's automatic backup hears of it.
+    void FileControlEvents_AfterWriteFile(ide::VBProject& project, int fileType,
+                                          const std::string& fileName, int result);
 
-    // Every scan points the three event sources at the project active then.
+    // Every scan points the three event sources at the project active then, and listens for
+    // saves in every open project.
     void subscribe(ide::VBE& environment, ide::VBProject& activeProject) override;
 
     // The main window, once something has used it; none before and after disconnection.
@@ -96,6 +101,10 @@ class Connect final : public window::EventSubscriber {
     ide::Signal<ide::VBProject&>::Connection projectAdded_;
     ide::Signal<ide::VBComponent&>::Connection componentAdded_;
     ide::Signal<ide::VBProject&, int, const std::string&>::Connection fileRemoved_;
+    // Saves in any open project, not only the active one: the backup takes all of them.
+    std::vector<std::shared_ptr<ide::FileControlEvents>> saveSources_;
+    std::vector<ide::Signal<ide::VBProject&, int, const std::string&, int>::Connection>
+        fileWritten_;
 };
 
 }  // namespace arkstash::addin

@@ -55,10 +55,32 @@ ide::LoadReport HostEnvironment::reload() {
     {
         HeldEvents held(vbe_);
         report = loader_.reload(vbe_);
+        // Only files seen before can have been written or gone; new ones arrive as added.
+        auto changed = [&](const std::string& file, auto&& removed, auto&& written) {
+            auto before = filesThere_.find(file);
+            if (file.empty() || before == filesThere_.end()) return;
+            std::optional<FileStamp> now = stampOf(file);
+            if (!now)
+                removed();
+            else if (!(*now == before->second))
+                written();
+        };
+        if (vbe_.projects().size() > 0) {
+            const std::string& group = vbe_.projects().FileName();
+            changed(group, [] {}, [&] {
+                vbe_.raiseFileWritten(vbe_.project(1), ide::vbext_ft_GroupProject, group);
+            });
+        }
+        for (std::size_t i = 1; i <= vbe_.projects().size(); ++i) {
+            ide::MemoryProject& p = vbe_.project(static_cast<long>(i));
+            const std::string& file = p.data().FileName;
+            changed(file, [] {}, [&] { vbe_.raiseFileWritten(p, ide::vbext_ft_Project, file); });
+        }
         forEachComponent(vbe_, [&](ide::MemoryProject& p, ide::MemoryComponent& c) {
             const std::string& file = c.data().FileName;
-            if (filesThere_.count(file) && !isThere(file))
-                vbe_.raiseFileRemoved(p, ide::fileTypeOf(c.data().Type), file);
+            const int type = ide::fileTypeOf(c.data().Type);
+            changed(file, [&] { vbe_.raiseFileRemoved(p, type, file); },
+                    [&] { vbe_.raiseFileWritten(p, type, file); });
         });
         noteFilesThere();
     }
@@ -66,10 +88,17 @@ ide::LoadReport HostEnvironment::reload() {
 }
 
 void HostEnvironment::noteFilesThere() {
-    filesThere_.clear();
-    forEachComponent(vbe_, [&](ide::MemoryProject&, ide::MemoryComponent& c) {
-        if (isThere(c.data().FileName)) filesThere_.insert(c.data().FileName);
-    });
+    std::map<std::string, FileStamp> there;
+    auto note = [&](const std::string& file) {
+        if (file.empty()) return;
+        if (auto stamp = stampOf(file)) there[file] = *stamp;
+    };
+    note(vbe_.projects().FileName());
+    for (std::size_t i = 1; i <= vbe_.projects().size(); ++i)
+        note(vbe_.project(static_cast<long>(i)).data().FileName);
+    forEachComponent(vbe_,
+                     [&](ide::MemoryProject&, ide::MemoryComponent& c) { note(c.data().FileName); });
+    filesThere_ = std::move(there);
 }
 
 std::vector<std::string> HostEnvironment::watchedPaths() {
@@ -86,8 +115,10 @@ std::vector<std::string> HostEnvironment::watchedPaths() {
     addWithFolder(vbe_.projects().FileName());
     for (std::size_t i = 1; i <= vbe_.projects().size(); ++i)
         addWithFolder(vbe_.project(static_cast<long>(i)).data().FileName);
+    // A folder tells of files coming and going (an editor that saves by renaming a new file
+    // over the old one); only the file itself tells of a save that writes it in place.
     forEachComponent(vbe_, [&](ide::MemoryProject&, ide::MemoryComponent& c) {
-        if (!c.data().FileName.empty()) add(util::DirOf(c.data().FileName));
+        addWithFolder(c.data().FileName);
     });
     return paths;
 }
@@ -107,10 +138,15 @@ ide::MemoryProject* HostEnvironment::projectByFile(const std::string& path) {
     return nullptr;
 }
 
-bool HostEnvironment::isThere(const std::string& path) {
-    bool there = true;  // a file that cannot be looked at now has not been seen to go
-    attempt([&] { there = fs_.statusOf(path).type != os::EntryType::None; });
-    return there;
+std::optional<HostEnvironment::FileStamp> HostEnvironment::stampOf(const std::string& path) {
+    try {
+        if (auto info = fs_.findFirst(path, true)) return FileStamp{info->size, info->lastWriteTime};
+        if (fs_.statusOf(path).type == os::EntryType::None) return std::nullopt;
+    } catch (const std::exception&) {
+    }
+    // There but not a file we read, or not to be looked at now: as it was.
+    auto before = filesThere_.find(path);
+    return before != filesThere_.end() ? before->second : FileStamp{};
 }
 
 }  // namespace arkstash::gui

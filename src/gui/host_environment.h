@@ -3,6 +3,9 @@
 // from disk with the environment's events raised for what changed. No toolkit here.
 #pragma once
 
+#include <cstdint>
+#include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -25,24 +28,32 @@ class HostEnvironment {
     ide::LoadReport open(const std::vector<std::string>& paths);
 
     // Reads the open files again and applies what changed. The events are raised once the
-    // model is whole: projects and components added or removed, and the file-removed event
-    // for a component that is still named but whose file has gone from disk. Throws
+    // model is whole: projects and components added or removed, the file-removed event for a
+    // component that is still named but whose file has gone from disk, and the file-written
+    // event for a group, project or component file whose size or time changed (a save). Throws
     // ide::LoadError, leaving everything as it was, when a named file cannot be read now (it
     // may be in the middle of being saved). Nothing happens while no file is open.
     ide::LoadReport reload();
 
     // The files opened, as named.
     const std::vector<std::string>& openedFiles() const { return opened_; }
-    // Where a change on disk shows: the group and project files, and the folders of those and
-    // of every component's file.
+    // Where a change on disk shows: the group, project and component files, and their folders.
     std::vector<std::string> watchedPaths();
     // The component or project whose file this is; none when no open project names it.
     ide::MemoryComponent* componentByFile(const std::string& path);
     ide::MemoryProject* projectByFile(const std::string& path);
 
   private:
-    bool isThere(const std::string& path);
-    // Remembers which components' files are on disk, to tell at the next reload which went.
+    struct FileStamp {
+        std::uint64_t size = 0;
+        os::FileTime written = 0;
+        bool operator==(const FileStamp&) const = default;
+    };
+    // The file as it is on disk now: none when nothing is there. A file that cannot be looked
+    // at now keeps the stamp it had: it has not been seen to go or change.
+    std::optional<FileStamp> stampOf(const std::string& path);
+    // Remembers how the open files are on disk, to tell at the next reload which went or
+    // were written.
     void noteFilesThere();
 
     os::FileSystem& fs_;
@@ -50,7 +61,7 @@ class HostEnvironment {
     ide::ProjectLoader loader_;
     ide::MemoryVBE vbe_;
     std::vector<std::string> opened_;
-    std::set<std::string> filesThere_;
+    std::map<std::string, FileStamp> filesThere_;
 };
 
 }  // namespace arkstash::gui

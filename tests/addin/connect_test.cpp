@@ -248,6 +248,19 @@ TEST_F(ConnectTest, EnvironmentEventsRescanByTheirRules) {
     }
 }
 
+TEST_F(ConnectTest, ASaveInAnyOpenProjectReachesTheWindowsAutomaticBackup) {
+    ide::MemoryProject& other = vbe.addProject({"Tools", dir.write("Tools.vbp", "Type=Exe\r\n")});
+    connect.AddinInstance_OnConnection(vbe, ide::ext_cm_AfterStartup);
+    click();
+    connect.mainWindow()->backUpAfterSaving.click();
+    vbe.raiseFileWritten(other, ide::vbext_ft_Project, other.FileName());
+    EXPECT_THAT(fixture.events.liveDelays(), ElementsAre(window::MainWindow::kSaveQuietTime));
+    // Gone with the window at disconnection.
+    connect.AddinInstance_OnDisconnection(0);
+    vbe.raiseFileWritten(*project, ide::vbext_ft_Module, dir / "modMain.bas");
+    EXPECT_TRUE(fixture.events.liveDelays().empty());
+}
+
 TEST_F(ConnectTest, AnEventDuringAScanRescansOnceAfterIt) {
     connect.AddinInstance_OnConnection(vbe, ide::ext_cm_AfterStartup);
     int inside = 0, deepest = 0;

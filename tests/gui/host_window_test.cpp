@@ -150,6 +150,20 @@ TEST_F(HostWindow, ChangesOnDiskReachTheWindowsList) {
     EXPECT_FALSE(explorer->findItems("modNew (modNew.bas)", Qt::MatchRecursive).isEmpty());
 }
 
+TEST_F(HostWindow, ASaveInPlaceOfAnyOpenProjectIsAFileWrittenEvent) {
+    start();
+    ide::MemoryVBE& vbe = host->environment().vbe();
+    std::vector<std::string> written;
+    std::vector<ide::Signal<ide::VBProject&, int, const std::string&, int>::Connection> listening;
+    for (long i = 1; i <= static_cast<long>(vbe.projects().size()); ++i)
+        listening.push_back(vbe.events().fileEvents(vbe.project(i))->AfterWriteFile.connect(
+            [&](ide::VBProject&, int, const std::string& file, int) { written.push_back(file); }));
+    // Written in place, as an editor that does not rename: only the file's own watch sees it.
+    std::ofstream(example("StockGrid/CGridColumn.cls"), std::ios::app) << "' edited\r\n";
+    EXPECT_TRUE(waitUntil([&] { return !written.empty(); }));
+    EXPECT_THAT(written, ::testing::ElementsAre(example("StockGrid/CGridColumn.cls")));
+}
+
 TEST_F(HostWindow, TheAddinManagersChoicesPersist) {
     start();
     // The user unticks both boxes and presses OK.

@@ -331,6 +331,12 @@ void MemoryVBE::raiseFileRemoved(MemoryProject& p, int fileType, const std::stri
     });
 }
 
+void MemoryVBE::raiseFileWritten(MemoryProject& p, int fileType, const std::string& fileName) {
+    raise([source = events_.fileEvents(p), &p, fileType, fileName] {
+        source->AfterWriteFile(p, fileType, fileName, 0);
+    });
+}
+
 void MemoryVBE::raise(std::function<void()> event) {
     if (holds_ > 0)
         held_.push_back(std::move(event));

@@ -46,11 +46,13 @@ enum FileType : int {
     vbext_ft_Form = 0,
     vbext_ft_Module = 1,
     vbext_ft_Class = 2,
+    vbext_ft_Project = 3,
     vbext_ft_Res = 6,
     vbext_ft_UserControl = 7,
     vbext_ft_PropertyPage = 8,
     vbext_ft_DocObject = 9,
     vbext_ft_Binary = 10,
+    vbext_ft_GroupProject = 11,
     vbext_ft_Designers = 12,
 };
 
@@ -312,6 +314,9 @@ class MemoryVBE final : public VBE {
     // Raises the file-removed event of a project, as the environment does when a file is
     // taken out of it.
     void raiseFileRemoved(MemoryProject& p, int fileType, const std::string& fileName);
+    // Raises the file-written event of a project, as the environment does after saving one of
+    // its files (the result 0: written).
+    void raiseFileWritten(MemoryProject& p, int fileType, const std::string& fileName);
 
     // Holds the model's events while a change of many steps is applied (a reload, opening
     // other projects) and raises them, in order, when the last hold is released, so handlers
