@@ -173,6 +173,8 @@ void MainWindowView::sync() {
         syncHeader();
         syncTabs();
         for (StatePage* page : pages_) page->sync();
+        if (statusBar()->currentMessage() != text(window_.statusBarText))
+            statusBar()->showMessage(text(window_.statusBarText));
         if (window_.busy != busyShown_) {
             busyShown_ = window_.busy;
             if (busyShown_)

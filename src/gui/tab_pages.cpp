@@ -148,16 +148,26 @@ PropertiesPage::PropertiesPage(window::MainWindow& window, QWidget* parent)
       view_(makeButton(window.viewArchiveButton, this)),
       compression_(makeComboBox(window.compressionList, this)),
       options_(makeFrame(window.optionsFrame, this)),
+      automaticFrame_(makeFrame(window.automaticFrame, this)),
       passwordFrame_(makeFrame(window.passwordFrame, this)),
       addDate_(makeCheckBox(window.addDateOption, options_)),
       autoRefresh_(makeCheckBox(window.autoRefreshOption, options_)),
       usePassword_(makeCheckBox(window.usePassword, passwordFrame_)),
       passwordCaption_(makeLabel(window.passwordCaption, passwordFrame_)),
       passwordExplanation_(caption(window.passwordExplanation, passwordFrame_)),
-      password_(new LineBox(window.passwordBox, passwordFrame_)) {
+      password_(new LineBox(window.passwordBox, passwordFrame_)),
+      afterSaving_(makeCheckBox(window.backUpAfterSaving, automaticFrame_)),
+      every_(makeCheckBox(window.backUpEvery, automaticFrame_)),
+      onClosing_(makeCheckBox(window.backUpOnClosing, automaticFrame_)),
+      keepDated_(makeCheckBox(window.keepDated, automaticFrame_)),
+      minutes_(makeComboBox(window.backUpMinutes, automaticFrame_)),
+      keepCount_(makeComboBox(window.keepCount, automaticFrame_)),
+      minutesCaption_(makeLabel(window.backUpMinutesCaption, automaticFrame_)),
+      keepCountCaption_(makeLabel(window.keepCountCaption, automaticFrame_)) {
     passwordCaption_->setBuddy(password_);
     window.compressionList.left = window.archiveName.left;
     window.optionsFrame.left = window.passwordFrame.left = kMargin;
+    window.automaticFrame.left = kMargin;
     window.passwordBox.left = window.passwordExplanation.left = kPasswordLeft;
     setTabOrder(folder_, archiveName_);
     setTabOrder(archiveName_, view_);
@@ -206,6 +216,36 @@ void PropertiesPage::sync() {
     }
     place(options_, window_.optionsFrame, top, y + kGap / 2);
     top += options_->height() + kGap;
+
+    // Automatic backups: an option a line, a count between its box and what it counts.
+    present(automaticFrame_, window_.automaticFrame);
+    y = automaticFrame_->contentsMargins().top();
+    auto optionLine = [&](QCheckBox* box, const controls::CheckBox& state, QComboBox* count,
+                          const controls::ComboBox* countState, QLabel* what,
+                          const controls::Label* whatState) {
+        present(box, state);
+        const int height = std::max(box->sizeHint().height(), count ? line() : 0);
+        box->setGeometry(left, y + (height - box->sizeHint().height()) / 2,
+                         box->sizeHint().width(), box->sizeHint().height());
+        if (count) {
+            present(count, *countState);
+            const int countLeft = left + box->sizeHint().width() + kGap / 2;
+            const int countWidth = count->sizeHint().width();
+            count->setGeometry(countLeft, y + (height - line()) / 2, countWidth, line());
+            present(what, *whatState);
+            what->setGeometry(countLeft + countWidth + kGap / 2, y, what->sizeHint().width(),
+                              height);
+        }
+        y += height + kGap / 2;
+    };
+    optionLine(afterSaving_, window_.backUpAfterSaving, nullptr, nullptr, nullptr, nullptr);
+    optionLine(every_, window_.backUpEvery, minutes_, &window_.backUpMinutes, minutesCaption_,
+               &window_.backUpMinutesCaption);
+    optionLine(onClosing_, window_.backUpOnClosing, nullptr, nullptr, nullptr, nullptr);
+    optionLine(keepDated_, window_.keepDated, keepCount_, &window_.keepCount, keepCountCaption_,
+               &window_.keepCountCaption);
+    place(automaticFrame_, window_.automaticFrame, top, y + kGap / 2);
+    top += automaticFrame_->height() + kGap;
 
     // Password: the option, the box behind its caption, what it is for.
     present(passwordFrame_, window_.passwordFrame);

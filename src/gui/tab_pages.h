@@ -84,10 +84,13 @@ class PropertiesPage final : public StatePage {
     LineBox* archiveName_;
     QPushButton* view_;
     QComboBox* compression_;
-    QGroupBox *options_, *passwordFrame_;
+    QGroupBox *options_, *automaticFrame_, *passwordFrame_;
     QCheckBox *addDate_, *autoRefresh_, *usePassword_;
     QLabel *passwordCaption_, *passwordExplanation_;
     LineBox* password_;
+    QCheckBox *afterSaving_, *every_, *onClosing_, *keepDated_;
+    QComboBox *minutes_, *keepCount_;
+    QLabel *minutesCaption_, *keepCountCaption_;
 };
 
 class MemoPage final : public StatePage {

@@ -120,6 +120,7 @@ void MainWindow::ZipFiles() {
 
     if (result.outcome == archive::Outcome::Complete) {
         statusLine.setCaption("Backup completed");
+        keepNewestDated(result.writtenTo);
         CheckDir();
     }
     // A run the user stopped by closing the window has nobody left to tell.

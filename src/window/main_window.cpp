@@ -137,6 +137,7 @@ void MainWindow::defineControls() {
 
     fileList.width = tabPanel.width - 240;
     referenceList.width = tabPanel.width - 480;
+    defineAutomaticControls();
 }
 
 void MainWindow::Load() {
@@ -148,6 +149,7 @@ void MainWindow::Load() {
     compressionList.setText(settings_.compression());
     ReadSettings();
     loaded_ = true;
+    armIntervalTimer();
     notifyView();
 }
 
@@ -157,6 +159,9 @@ void MainWindow::setEnvironment(ide::VBE* environment) {
 }
 
 void MainWindow::close() {
+    if (tabs.page(Tab::Info).enabled) closeAutomaticBackups();
+    afterSaveTimer_.reset();
+    intervalTimer_.reset();
     // A run in progress stops; the engine keeps the previous archive and removes its own file.
     if (backupRunning_) {
         services_.engine.cancel();
@@ -188,6 +193,7 @@ void MainWindow::ResizeIt() {
     setWidth(passwordBox, passwordFrame.width - 1320);
     setWidth(passwordExplanation, passwordBox.width);
     setWidth(optionsFrame, panelWidth - 240);
+    setWidth(automaticFrame, panelWidth - 240);
     setWidth(backupFolder, panelWidth - 2000);
     if (headerFrame.width - 1075 >= 0) addDateButton.left = headerFrame.width - 1075;
     CheckDir();

@@ -4,7 +4,9 @@
 // wiring.cpp); tests drive it headless.
 #pragma once
 
+#include <chrono>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -97,6 +99,28 @@ class MainWindow {
     // backup runs.
     void ZipFiles();
     bool backupRunning() const { return backupRunning_; }
+
+    // --- Automatic backups -------------------------------------------------------------------
+    // What starts one: a save, the clock, or the close sequence.
+    enum class AutomaticTrigger { AfterSaving, Interval, Closing };
+    enum class AutomaticOutcome {
+        Written,     // a complete, verified dated archive
+        Unchanged,   // the files are those of the newest complete archive: nothing written
+        Incomplete,  // written, but without files that could not be read
+        Failed,      // nothing written (the previous archives are as they were)
+        NotRun,      // nothing to back up (no scan yet) or the window is at work
+    };
+    // How long after the last write of a save the backup follows: an editor saving a project
+    // writes its files one after another.
+    static constexpr std::chrono::seconds kSaveQuietTime{5};
+    // A file of an open project was written. With "Back up after saving", a backup follows
+    // once no file has been written for kSaveQuietTime.
+    void fileWritten(const std::string& path);
+    // Backs the shown projects up as the Backup button would, into a dated archive in the
+    // backup folder, without asking anything, without leaving the tab shown, and only when the
+    // files changed since the newest complete archive. Only a run that fails or is incomplete
+    // is reported: in the status bar and as a desktop notification.
+    AutomaticOutcome AutomaticBackup(AutomaticTrigger trigger);
     // Opens a file's properties; false when they cannot be shown.
     bool ShowFileProperties(const std::string& path, const std::string& typeText);
 
@@ -153,6 +177,15 @@ class MainWindow {
     controls::Label passwordCaption;                          // "lblPass"
     controls::TextBox passwordBox;                            // "txtPassword"
     controls::Label passwordExplanation;                      // "lblPasswordExplanation"
+    controls::Frame automaticFrame;                           // "frmAutomatic"
+    controls::CheckBox backUpAfterSaving;                     // "chkAutoAfterSave"
+    controls::CheckBox backUpEvery;                           // "chkAutoEvery"
+    controls::ComboBox backUpMinutes;                         // "cmbAutoMinutes"
+    controls::Label backUpMinutesCaption;                     // "lblAutoMinutes"
+    controls::CheckBox backUpOnClosing;                       // "chkAutoOnClose"
+    controls::CheckBox keepDated;                             // "chkKeepDated"
+    controls::ComboBox keepCount;                             // "cmbKeepCount"
+    controls::Label keepCountCaption;                         // "lblKeepCount"
 
     // "Memo" tab.
     controls::TextBox memoBox;  // "txtMemo"
@@ -161,6 +194,9 @@ class MainWindow {
     controls::Label statusCaption, fileProgressCaption, projectProgressCaption;  // "Label4", 5, 6
     controls::Label statusLine;                                                  // "lblStatus"
     controls::vbwProgressBar fileProgress, overallProgress;  // "vbwProgressBar1", 2
+
+    // The window's status bar: what the last automatic backup that did not succeed said.
+    std::string statusBarText;
 
     // The active project's name at the last scan.
     std::string ScannedProjectName;
@@ -218,6 +254,22 @@ class MainWindow {
     std::optional<std::string> shownSideFile() const;
     void notifyView();
 
+    // Automatic backups.
+    void defineAutomaticControls();
+    void showAutomaticOptions(const AutomaticBackupOptions& options);
+    AutomaticBackupOptions automaticOptionsShown() const;
+    void readAutomaticOptions();
+    // The close sequence's part: the backup a close or a waiting save asks for, then the clocks
+    // stop.
+    void closeAutomaticBackups();
+    // The options as the user left them: stored, and the clock set to match.
+    void automaticOptionChanged();
+    void armIntervalTimer();
+    // After a complete run that wrote `written`: with "Keep the last", the oldest dated
+    // archives beyond the count go.
+    void keepNewestDated(const std::string& written);
+    void reportAutomatic(const std::string& text);
+
     Services& services_;
     SettingsStore settings_;
     ide::VBE* environment_ = nullptr;
@@ -233,6 +285,10 @@ class MainWindow {
     std::optional<std::string> settingsProject_;
     // The side file the shown memo was read from.
     std::optional<std::string> memoSideFile_;
+    // The automatic backups' options as last read or stored, and their clocks.
+    AutomaticBackupOptions automatic_;
+    std::unique_ptr<ui::Timer> afterSaveTimer_, intervalTimer_;
+    bool saveBackupDue_ = false;  // a save's backup waits for the quiet time
 };
 
 }  // namespace arkstash::window

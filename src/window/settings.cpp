@@ -26,6 +26,7 @@ void MainWindow::ReadSettings() {
         referenceList.enabled = *on;
         referencesFrame.enabled = *on;
     }
+    readAutomaticOptions();
     notifyView();
 }
 

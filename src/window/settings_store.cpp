@@ -80,6 +80,35 @@ void SettingsStore::storeBackupFolder(const std::string& projectFile, const std:
                        registry::REG_SZ, folder);
 }
 
+AutomaticBackupOptions SettingsStore::automaticBackups() const {
+    AutomaticBackupOptions options;
+    auto number = [&](const char* name, int fallback, int highest) {
+        auto n = wholeNumber(registry::RegRead(registry_, Root::CurrentUser,
+                                               registry::kSettingsKey, name, ""));
+        return n && *n >= 1 && *n <= highest ? static_cast<int>(*n) : fallback;
+    };
+    options.afterSaving = flag("AutoBackupAfterSave", "0").value_or(false);
+    options.everyFewMinutes = flag("AutoBackupEvery", "0").value_or(false);
+    options.minutes = number("AutoBackupMinutes", options.minutes, options.kMaxMinutes);
+    options.onClosing = flag("AutoBackupOnClose", "0").value_or(false);
+    options.keepDated = flag("KeepDated", "0").value_or(false);
+    options.keepCount = number("KeepCount", options.keepCount, options.kMaxKept);
+    return options;
+}
+
+void SettingsStore::storeAutomaticBackups(const AutomaticBackupOptions& options) {
+    auto store = [&](const char* name, long long value) {
+        registry::RegWrite(registry_, Root::CurrentUser, registry::kSettingsKey, name,
+                           registry::REG_DWORD, value);
+    };
+    store("AutoBackupAfterSave", options.afterSaving);
+    store("AutoBackupEvery", options.everyFewMinutes);
+    store("AutoBackupMinutes", options.minutes);
+    store("AutoBackupOnClose", options.onClosing);
+    store("KeepDated", options.keepDated);
+    store("KeepCount", options.keepCount);
+}
+
 ide::LoaderOptions SettingsStore::loaderOptions() const {
     ide::LoaderOptions options;
     auto read = [&](const std::string& name) {

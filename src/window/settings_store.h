@@ -4,6 +4,8 @@
 //   "CompFactor"  text, default "Normal": the compression list's text
 //   "AddRef"      number, default 1: back up the referenced libraries and controls too
 //   one text value per project, named by the project file's path: its backup folder
+//   "AutoBackupAfterSave", "AutoBackupEvery", "AutoBackupOnClose", "KeepDated" numbers,
+//   default 0, and "AutoBackupMinutes", "KeepCount" numbers, default 10: automatic backups
 // and the project loader's options under ...\Software\Arkstash\Loader (see LoaderOptionsFrom).
 // The desktop app and the command line share them.
 #pragma once
@@ -22,6 +24,20 @@ namespace arkstash::window {
 //   "Drive A" .. "Drive Z"  text, the folder a Windows drive letter stands for, e.g.
 //               "Drive C" = "/home/me/.wine/drive_c"; letters without a value are not mapped
 inline constexpr const char* kLoaderKey = "Software\\Arkstash\\Loader";
+
+// When the window backs up on its own, and how many of its dated archives it keeps.
+struct AutomaticBackupOptions {
+    bool afterSaving = false;      // a few seconds after the project's files were written
+    bool everyFewMinutes = false;  // every `minutes` while the project is open
+    int minutes = 10;
+    bool onClosing = false;  // when the window or the environment closes
+    bool keepDated = false;  // only the newest `keepCount` dated archives stay
+    int keepCount = 10;
+    // What the lists offer; a stored number outside them still counts when it is positive.
+    static constexpr int kMaxMinutes = 24 * 60;
+    static constexpr int kMaxKept = 9999;
+    bool operator==(const AutomaticBackupOptions&) const = default;
+};
 
 class SettingsStore {
   public:
@@ -43,6 +59,9 @@ class SettingsStore {
     void storeIncludeReferences(bool on);
     void storeCompression(const std::string& text);
     void storeBackupFolder(const std::string& projectFile, const std::string& folder);
+    // A value that is not a number reads as its default; a count out of range as well.
+    AutomaticBackupOptions automaticBackups() const;
+    void storeAutomaticBackups(const AutomaticBackupOptions& options);
 
     ide::LoaderOptions loaderOptions() const;
 
