@@ -241,6 +241,9 @@ Command addListCommand(CLI::App& app, Io& io) {
     sub->add_flag("--json", options->json,
                   "Print the file list, the project tree and the references as one JSON object");
     addCodePageOption(*sub, options->codePage);
+    sub->footer(
+        "Exit status: 0 listed (a file that cannot be read is named on stderr and listed as far as "
+        "it can be); 2 bad usage or a project that cannot be loaded.");
     return {sub, [&io, options] { return runList(*options, io); }};
 }
 
