@@ -12,12 +12,33 @@ namespace arkstash::gui {
 
 namespace {
 
-class FileRows final : public ReportRows {
+// What both lists answer alike: their revision, columns, selection and events.
+template <typename ListView>
+class ListRows : public ReportRows {
   public:
-    explicit FileRows(window::FileListView& list) : list_(list) {}
+    explicit ListRows(ListView& list) : list_(list) {}
     std::uint64_t revision() const override { return list_.revision(); }
-    std::size_t rowCount() const override { return list_.shownRowCount(); }
     std::vector<controls::ListColumn>& columns() override { return list_.columns; }
+    std::optional<std::size_t> selected() const override { return list_.selected; }
+    const controls::ControlState& control() const override { return list_; }
+    void checkChanged(std::size_t row, bool on) override {
+        if (list_.checkChanged) list_.checkChanged(row, on);
+    }
+    void rowClicked(std::size_t row) override {
+        if (list_.rowClicked) list_.rowClicked(row);
+    }
+    void mouseReleased(window::MouseButton button) override {
+        if (list_.mouseReleased) list_.mouseReleased(button);
+    }
+
+  protected:
+    ListView& list_;
+};
+
+class FileRows final : public ListRows<window::FileListView> {
+  public:
+    using ListRows::ListRows;
+    std::size_t rowCount() const override { return list_.shownRowCount(); }
     std::string text(std::size_t row, std::size_t column) const override {
         return list_.cell(row, column);
     }
@@ -30,21 +51,10 @@ class FileRows final : public ReportRows {
     }
     bool bold(std::size_t) const override { return list_.message.has_value(); }
     int image(std::size_t row) const override { return file(row) ? file(row)->image : 0; }
-    std::optional<std::size_t> selected() const override { return list_.selected; }
     std::optional<std::pair<std::size_t, bool>> sortedBy() const override {
         const auto& order = list_.sortOrder();
         if (!order.active || list_.message) return std::nullopt;
         return std::make_pair(order.column, order.descending);
-    }
-    const controls::ControlState& control() const override { return list_; }
-    void checkChanged(std::size_t row, bool on) override {
-        if (list_.checkChanged) list_.checkChanged(row, on);
-    }
-    void rowClicked(std::size_t row) override {
-        if (list_.rowClicked) list_.rowClicked(row);
-    }
-    void mouseReleased(window::MouseButton button) override {
-        if (list_.mouseReleased) list_.mouseReleased(button);
     }
     bool sortsByHeader() const override { return true; }
     void columnClicked(std::size_t column) override {
@@ -55,15 +65,12 @@ class FileRows final : public ReportRows {
     const projectview::FileRow* file(std::size_t row) const {
         return list_.message || row >= list_.size() ? nullptr : &list_.row(row);
     }
-    window::FileListView& list_;
 };
 
-class ReferenceRows final : public ReportRows {
+class ReferenceRows final : public ListRows<window::ReferenceListView> {
   public:
-    explicit ReferenceRows(window::ReferenceListView& list) : list_(list) {}
-    std::uint64_t revision() const override { return list_.revision(); }
+    using ListRows::ListRows;
     std::size_t rowCount() const override { return list_.rows.size(); }
-    std::vector<controls::ListColumn>& columns() override { return list_.columns; }
     std::string text(std::size_t row, std::size_t column) const override {
         return backup::cellText(list_.rows.at(row), column);
     }
@@ -76,20 +83,6 @@ class ReferenceRows final : public ReportRows {
     }
     bool bold(std::size_t) const override { return false; }
     int image(std::size_t) const override { return projectview::images::kReference; }
-    std::optional<std::size_t> selected() const override { return list_.selected; }
-    const controls::ControlState& control() const override { return list_; }
-    void checkChanged(std::size_t row, bool on) override {
-        if (list_.checkChanged) list_.checkChanged(row, on);
-    }
-    void rowClicked(std::size_t row) override {
-        if (list_.rowClicked) list_.rowClicked(row);
-    }
-    void mouseReleased(window::MouseButton button) override {
-        if (list_.mouseReleased) list_.mouseReleased(button);
-    }
-
-  private:
-    window::ReferenceListView& list_;
 };
 
 Qt::Alignment alignmentOf(controls::Alignment alignment) {
