@@ -33,6 +33,7 @@ archive::ArchiveRequest archiveRequest(const BackupPlan& plan, bool replaceExist
     request.password = plan.password.value_or(std::string());
     request.replaceExisting = replaceExisting;
     request.jobs = jobs;
+    request.nameCodePage = plan.nameCodePage;
     return request;
 }
 

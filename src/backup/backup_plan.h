@@ -19,6 +19,8 @@ struct BackupPlan {
     int level = 6;
     std::optional<std::string> password;  // AES-256 when given
     bool references = true;               // the references' files are among `files`
+    // The Windows code page of file names that are not UTF-8 on disk: the projects' own.
+    std::string nameCodePage = "1252";
 };
 
 // The ticked file rows in list order, then, with `includeReferences`, the "File" of every

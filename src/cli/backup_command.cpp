@@ -189,6 +189,7 @@ int runBackup(const BackupOptions& o, Io& io) {
         if (file != "Unknown" && projectview::isOutsideFolders(file, listing.scan.projectFolders))
             observer.say("note: outside the project folders: " + file);
     plan.level = backup::compressionLevelOf(options.compression).value_or(plan.level);
+    plan.nameCodePage = ide::codePageOfNames(listing.load.encodings, store.loaderOptions.codePage);
     if (!password->empty()) plan.password = *password;
 
     // An empty file list shows no archive name, as the window's empty state does.

@@ -56,6 +56,7 @@ HostedAddin::HostedAddin(window::Services& services, ui::Clipboard& clipboard,
                                std::make_unique<MainFormView>(window, services_.shell, host_);
                            view_ = view->view();
                            window.filesLeftOutByLoad = leftOut_;
+                           window.nameCodePage = nameCodePage_;
                            return view;
                        }},
       host_(host) {}
@@ -80,10 +81,13 @@ MainWindowView* HostedAddin::mainView() const {
     return view_.data();
 }
 
-void HostedAddin::setFilesLeftOutByLoad(std::vector<std::string> files) {
-    leftOut_ = std::move(files);
-    if (window::MainWindow* window = connect_ ? connect_->mainWindow() : nullptr)
+void HostedAddin::setLoadFacts(std::vector<std::string> filesLeftOut, std::string nameCodePage) {
+    leftOut_ = std::move(filesLeftOut);
+    nameCodePage_ = std::move(nameCodePage);
+    if (window::MainWindow* window = connect_ ? connect_->mainWindow() : nullptr) {
         window->filesLeftOutByLoad = leftOut_;
+        window->nameCodePage = nameCodePage_;
+    }
 }
 
 }  // namespace arkstash::gui

@@ -38,8 +38,9 @@ class HostedAddin {
     MainWindowView* mainView() const;
     // The add-in's window is inside a scan or a backup: unloading must wait for it.
     bool atWork() const { return connect_ && connect_->windowAtWork(); }
-    // Files the projects name that the loader could not read, for every backup's report.
-    void setFilesLeftOutByLoad(std::vector<std::string> files);
+    // What the last load tells every backup: the files the projects name that the loader could
+    // not read (for the report), and the code page of the projects' names.
+    void setLoadFacts(std::vector<std::string> filesLeftOut, std::string nameCodePage);
 
   private:
     window::Services& services_;
@@ -48,6 +49,7 @@ class HostedAddin {
     std::unique_ptr<addin::Connect> connect_;
     QPointer<MainWindowView> view_;
     std::vector<std::string> leftOut_;
+    std::string nameCodePage_ = "1252";
 };
 
 }  // namespace arkstash::gui

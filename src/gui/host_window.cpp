@@ -239,7 +239,7 @@ void HostWindow::environmentChanged(const ide::LoadReport& report) {
     std::vector<std::string> leftOut;
     for (const ide::LoadIssue& issue : report.issues)
         if (ide::leavesFileOut(issue.kind)) leftOut.push_back(issue.file);
-    addin_.setFilesLeftOutByLoad(leftOut);
+    addin_.setLoadFacts(leftOut, ide::codePageOfNames(report.encodings, services_.loader.codePage));
     const std::vector<std::string>& files = environment_.openedFiles();
     setWindowTitle(files.empty()
                        ? tr(kTitle)

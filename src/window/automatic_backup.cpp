@@ -159,6 +159,7 @@ MainWindow::AutomaticOutcome MainWindow::AutomaticBackup(AutomaticTrigger trigge
     for (const auto& file : filesLeftOutByLoad) plan.files.push_back(file);
     if (auto level = backup::compressionLevelOf(compressionList.text())) engineLevel_ = *level;
     plan.level = engineLevel_;
+    plan.nameCodePage = nameCodePage;
     if (usePassword.isChecked() && !passwordBox.text().empty()) plan.password = passwordBox.text();
 
     const std::string folder = backupFolder.text();

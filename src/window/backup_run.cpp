@@ -71,6 +71,7 @@ void MainWindow::ZipFiles() {
     for (const auto& file : filesLeftOutByLoad) plan.files.push_back(file);
     if (auto level = backup::compressionLevelOf(compressionList.text())) engineLevel_ = *level;
     plan.level = engineLevel_;
+    plan.nameCodePage = nameCodePage;
 
     const std::string folder = backupFolder.text();
     const std::string name = archiveName.text();

@@ -206,6 +206,9 @@ class MainWindow {
     // Files the projects name that the loader could not read: every backup takes them along,
     // so its report says why each is missing.
     std::vector<std::string> filesLeftOutByLoad;
+    // The Windows code page the projects' names were written in, for files whose names are kept
+    // as those bytes on disk: their entries get the names Windows gave them.
+    std::string nameCodePage = "1252";
     // The folders of the group and its projects at the last scan.
     std::vector<std::string> projectFolders;
 

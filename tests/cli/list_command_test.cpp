@@ -5,6 +5,7 @@
 #include <regex>
 
 #include "cli/text_out.h"
+#include "platform/archive/archive_test_support.h"
 #include "platform/os/text_codec.h"
 #include "cli_run.h"
 
@@ -193,6 +194,19 @@ TEST(ListCodePages, ANameThatIsNotUtf8OnDiskIsKeptExactlyInJson) {
     ASSERT_EQ(rows.size(), 2u) << rows;
     std::string hex = rows[1]["path_hex"];
     EXPECT_EQ(hex.substr(hex.size() - 16), "436166e92e626173");  // "Caf\xE9.bas"
+}
+
+TEST(ListCodePages, ANameKeptAsItsWindowsBytesIsArchivedUnderItsWindowsName) {
+    test::TempDir dir, home;
+    auto gbk = [](const std::string& utf8) { return *os::encodeText(utf8, "936"); };
+    // Unpacked by a tool that kept the GBK bytes of the names.
+    std::string vbp = dir.write("P/P.vbp", gbk("Type=Exe\r\nModule=模块; 子/模块.bas\r\nName=\"P\"\r\n"));
+    dir.write("P/" + gbk("子") + "/" + gbk("模块") + ".bas", "Attribute VB_Name = \"m\"\r\n");
+    // Every code page finds bytes as they are: only the user can say which one wrote them.
+    auto r = test::runCli({"backup", vbp, "--yes", "--code-page", "936"}, home);
+    ASSERT_EQ(r.status, cli::kExitOk) << r.err;
+    EXPECT_THAT(test::readArchive(dir / "P/P.zip"),
+                ::testing::Contains(::testing::Field(&test::Entry::name, "子/模块.bas")));
 }
 
 TEST(ListBinaries, AFormThatRefersToAMissingBinaryIsANoteAndTheBackupStaysComplete) {

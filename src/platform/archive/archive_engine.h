@@ -31,6 +31,8 @@ struct ArchiveRequest {
     bool replaceExisting = false;
     // Compression threads; 0 is one per core. The archive is the same whatever the number.
     unsigned jobs = 0;
+    // The Windows code page of file names that are not UTF-8 on disk (see EntryName).
+    std::string nameCodePage = "1252";
 };
 
 // Why a listed file is not in the archive.

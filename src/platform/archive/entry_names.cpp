@@ -1,6 +1,8 @@
 #include "platform/archive/entry_names.h"
 
+#include <algorithm>
 #include <filesystem>
+#include <string_view>
 
 #include "platform/os/text_codec.h"
 
@@ -28,11 +30,20 @@ std::string CommonFolder(const std::vector<std::string>& paths) {
     return folder;
 }
 
-std::string EntryName(const std::string& folder, const std::string& path) {
+std::string EntryName(const std::string& folder, const std::string& path,
+                      const std::string& codePage) {
     std::string rest = fs::path(path).generic_string();
     if (rest.compare(0, folder.size(), folder) == 0) rest.erase(0, folder.size());
     while (!rest.empty() && rest.front() == '/') rest.erase(0, 1);
-    return os::decodeText(rest, "1252");
+    std::string name;
+    for (std::size_t start = 0; start <= rest.size();) {
+        std::size_t end = std::min(rest.find('/', start), rest.size());
+        std::string_view part(rest.data() + start, end - start);
+        name += os::isValidUtf8(part) ? std::string(part) : os::decodeText(part, codePage);
+        if (end < rest.size()) name += '/';
+        start = end + 1;
+    }
+    return name;
 }
 
 }  // namespace arkstash::archive

@@ -15,8 +15,10 @@ std::string NormalPath(const std::string& path);
 std::string CommonFolder(const std::vector<std::string>& paths);
 
 // The entry name of `path` below `folder` (a CommonFolder result): the rest of the path with "/"
-// separators. Parts that are not valid UTF-8 are taken as Windows-1252, the code page the
-// projects' files come from, so every name can be flagged as UTF-8.
-std::string EntryName(const std::string& folder, const std::string& path);
+// separators. A part that is not valid UTF-8 (a file system that kept a Windows name's bytes)
+// is read in `codePage`, the code page the projects' names were written in, so every name can
+// be flagged as UTF-8 and comes back under its own name on Windows.
+std::string EntryName(const std::string& folder, const std::string& path,
+                      const std::string& codePage = "1252");
 
 }  // namespace arkstash::archive

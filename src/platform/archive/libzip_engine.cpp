@@ -59,7 +59,7 @@ struct FullPlan {
 };
 
 FullPlan planFiles(const SourceFiles& files, const std::vector<std::string>& listed,
-                   ArchiveObserver* observer) {
+                   const std::string& nameCodePage, ArchiveObserver* observer) {
     FullPlan full;
     ArchivePlan& p = full.plan;
     std::set<std::string> seen;
@@ -95,7 +95,7 @@ FullPlan planFiles(const SourceFiles& files, const std::vector<std::string>& lis
     std::vector<std::uint32_t> keptModes;
     for (std::size_t i = 0; i < p.entries.size(); ++i) {
         PlannedEntry& f = p.entries[i];
-        f.entryName = EntryName(p.folder, normal[i]);
+        f.entryName = EntryName(p.folder, normal[i], nameCodePage);
         if (!names.insert(f.entryName).second) {
             skip({f.path, FileProblemKind::DuplicateEntry, f.entryName});
             continue;
@@ -385,7 +385,7 @@ bool LibzipEngine::aesSupported() {
 }
 
 ArchivePlan LibzipEngine::plan(const ArchiveRequest& request) const {
-    return planFiles(*files_, request.files, nullptr).plan;
+    return planFiles(*files_, request.files, request.nameCodePage, nullptr).plan;
 }
 
 ArchiveResult LibzipEngine::write(const ArchiveRequest& request, ArchiveObserver& observer) {
@@ -428,7 +428,7 @@ ArchiveResult LibzipEngine::run(const ArchiveRequest& request, ArchiveObserver& 
     r.engine = this;
     r.observer = &observer;
     r.request = &request;
-    r.full = planFiles(*files_, request.files, &observer);
+    r.full = planFiles(*files_, request.files, request.nameCodePage, &observer);
     std::vector<FileProblem> problems = r.full.plan.problems;
     auto nothingLeft = [&] {
         ArchiveResult res = failure(Outcome::NothingToDo, "none of the listed files could be read");
@@ -462,7 +462,7 @@ ArchiveResult LibzipEngine::run(const ArchiveRequest& request, ArchiveObserver& 
         }
         // Names and sizes are worked out again: without that file the common folder may lie
         // deeper, and a file that moved has a new size.
-        FullPlan again = planFiles(*files_, rest, nullptr);
+        FullPlan again = planFiles(*files_, rest, request.nameCodePage, nullptr);
         for (const auto& p : again.plan.problems) {
             problems.push_back(p);
             tell([&] { observer.problem(p); });

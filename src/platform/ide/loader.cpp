@@ -554,4 +554,11 @@ LoadReport ProjectLoader::reload(MemoryVBE& vbe) {
     return std::move(impl.report);
 }
 
+std::string codePageOfNames(const std::vector<FileEncoding>& encodings,
+                            const std::string& configured) {
+    for (const FileEncoding& encoding : encodings)
+        if (encoding.codePage != "UTF-8") return encoding.codePage;
+    return configured;
+}
+
 }  // namespace arkstash::ide

@@ -85,6 +85,12 @@ struct FileEncoding {
     bool detected = false;  // codePage differs from the configured one
 };
 
+// The code page the names in these files were written in, for names kept as their Windows
+// bytes on disk: the first file's that is not UTF-8 (a group's before its projects'), else
+// `configured`.
+std::string codePageOfNames(const std::vector<FileEncoding>& encodings,
+                            const std::string& configured);
+
 // The code pages tried on a file whose names do not resolve in the configured one.
 inline constexpr const char* kDetectableCodePages[] = {
     "932",  "936",  "949",  "950",  "1250", "1251", "1252",
