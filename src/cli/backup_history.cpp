@@ -40,9 +40,8 @@ void keepNewest(const backup::BackupPlan& plan, const std::string& projectFile,
     const std::string folder = util::DirOf(plan.archivePath);
     std::vector<backup::ArchiveRemoval> removals;
     if (!attempt([&] {
-            removals = backup::removeArchivesBeyond(files, folder, projectFile,
-                                                    static_cast<std::size_t>(*options.keep),
-                                                    written);
+            removals = backup::removeArchivesBeyond(
+                files, folder, projectFile, static_cast<std::size_t>(*options.keep), written);
         }))
         io.err << "arkstash: cannot list " << TerminalSafe(folder) << "; no archive removed\n";
     for (const auto& old : removals) {

@@ -67,20 +67,22 @@ ide::LoadReport HostEnvironment::reload() {
         };
         if (vbe_.projects().size() > 0) {
             const std::string& group = vbe_.projects().FileName();
-            changed(group, [] {}, [&] {
-                vbe_.raiseFileWritten(vbe_.project(1), ide::vbext_ft_GroupProject, group);
-            });
+            changed(
+                group, [] {},
+                [&] { vbe_.raiseFileWritten(vbe_.project(1), ide::vbext_ft_GroupProject, group); });
         }
         for (std::size_t i = 1; i <= vbe_.projects().size(); ++i) {
             ide::MemoryProject& p = vbe_.project(static_cast<long>(i));
             const std::string& file = p.data().FileName;
-            changed(file, [] {}, [&] { vbe_.raiseFileWritten(p, ide::vbext_ft_Project, file); });
+            changed(
+                file, [] {}, [&] { vbe_.raiseFileWritten(p, ide::vbext_ft_Project, file); });
         }
         forEachComponent(vbe_, [&](ide::MemoryProject& p, ide::MemoryComponent& c) {
             const std::string& file = c.data().FileName;
             const int type = ide::fileTypeOf(c.data().Type);
-            changed(file, [&] { vbe_.raiseFileRemoved(p, type, file); },
-                    [&] { vbe_.raiseFileWritten(p, type, file); });
+            changed(
+                file, [&] { vbe_.raiseFileRemoved(p, type, file); },
+                [&] { vbe_.raiseFileWritten(p, type, file); });
         });
         noteFilesThere();
     }
@@ -96,8 +98,8 @@ void HostEnvironment::noteFilesThere() {
     note(vbe_.projects().FileName());
     for (std::size_t i = 1; i <= vbe_.projects().size(); ++i)
         note(vbe_.project(static_cast<long>(i)).data().FileName);
-    forEachComponent(vbe_,
-                     [&](ide::MemoryProject&, ide::MemoryComponent& c) { note(c.data().FileName); });
+    forEachComponent(
+        vbe_, [&](ide::MemoryProject&, ide::MemoryComponent& c) { note(c.data().FileName); });
     filesThere_ = std::move(there);
 }
 
@@ -140,7 +142,8 @@ ide::MemoryProject* HostEnvironment::projectByFile(const std::string& path) {
 
 std::optional<HostEnvironment::FileStamp> HostEnvironment::stampOf(const std::string& path) {
     try {
-        if (auto info = fs_.findFirst(path, true)) return FileStamp{info->size, info->lastWriteTime};
+        if (auto info = fs_.findFirst(path, true))
+            return FileStamp{info->size, info->lastWriteTime};
         if (fs_.statusOf(path).type == os::EntryType::None) return std::nullopt;
     } catch (const std::exception&) {
     }

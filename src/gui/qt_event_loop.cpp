@@ -9,15 +9,23 @@ namespace {
 
 class QtTimer final : public ui::Timer {
   public:
-    QtTimer(std::chrono::milliseconds delay, bool repeat, std::function<void()> fire) {
-        timer_.setSingleShot(!repeat);
-        timer_.setInterval(delay);
-        QObject::connect(&timer_, &QTimer::timeout, [fire = std::move(fire)] { fire(); });
-        timer_.start();
+    QtTimer(std::chrono::milliseconds delay, bool repeat, std::function<void()> fire)
+        : timer_(new QTimer(QCoreApplication::instance())) {
+        timer_->setSingleShot(!repeat);
+        timer_->setInterval(delay);
+        QObject::connect(timer_, &QTimer::timeout, [fire = std::move(fire)] { fire(); });
+        timer_->start();
+    }
+    // The handle may be dropped by the very call the timer is making: the timer stops at once
+    // and goes once that call has returned.
+    ~QtTimer() override {
+        timer_->stop();
+        QObject::disconnect(timer_, nullptr, nullptr, nullptr);
+        timer_->deleteLater();
     }
 
   private:
-    QTimer timer_;
+    QTimer* timer_;
 };
 
 }  // namespace

@@ -63,8 +63,8 @@ void QtShell::notify(const std::string& title, const std::string& text) {
     const QString summary = QString::fromStdString(title), body = QString::fromStdString(text);
     const QString notifySend = QStandardPaths::findExecutable("notify-send");
     if (!notifySend.isEmpty() &&
-        QProcess::startDetached(notifySend, {"--app-name=Arkstash", "--icon=arkstash", "--",
-                                             summary, body}))
+        QProcess::startDetached(notifySend,
+                                {"--app-name=Arkstash", "--icon=arkstash", "--", summary, body}))
         return;
     if (!QSystemTrayIcon::isSystemTrayAvailable()) return;
     // One icon for the session, shown only while a message is up.

@@ -225,8 +225,8 @@ void PropertiesPage::sync() {
                           const controls::Label* whatState) {
         present(box, state);
         const int height = std::max(box->sizeHint().height(), count ? line() : 0);
-        box->setGeometry(left, y + (height - box->sizeHint().height()) / 2,
-                         box->sizeHint().width(), box->sizeHint().height());
+        box->setGeometry(left, y + (height - box->sizeHint().height()) / 2, box->sizeHint().width(),
+                         box->sizeHint().height());
         if (count) {
             present(count, *countState);
             const int countLeft = left + box->sizeHint().width() + kGap / 2;

@@ -50,7 +50,8 @@ void MainWindow::defineAutomaticControls() {
     backUpEvery.name = "chkAutoEvery";
     backUpEvery.caption = "Back up every";
     backUpMinutes.name = "cmbAutoMinutes";
-    for (int minutes : {5, 10, 15, 30, 60}) backUpMinutes.addChoice(std::to_string(minutes), minutes);
+    for (int minutes : {5, 10, 15, 30, 60})
+        backUpMinutes.addChoice(std::to_string(minutes), minutes);
     backUpMinutesCaption.name = "lblAutoMinutes";
     backUpMinutesCaption.setCaption("minutes while the project is open");
     backUpOnClosing.name = "chkAutoOnClose";
@@ -127,9 +128,9 @@ void MainWindow::closeAutomaticBackups() {
 void MainWindow::armIntervalTimer() {
     intervalTimer_.reset();
     if (!automatic_.everyFewMinutes || !loaded_) return;
-    intervalTimer_ = services_.events.startTimer(
-        std::chrono::minutes(automatic_.minutes), true,
-        [this] { AutomaticBackup(AutomaticTrigger::Interval); });
+    intervalTimer_ =
+        services_.events.startTimer(std::chrono::minutes(automatic_.minutes), true,
+                                    [this] { AutomaticBackup(AutomaticTrigger::Interval); });
 }
 
 void MainWindow::fileWritten(const std::string& /*path*/) {
@@ -153,8 +154,7 @@ MainWindow::AutomaticOutcome MainWindow::AutomaticBackup(AutomaticTrigger trigge
     plan.references = includeReferences.isChecked();
     plan.files = backup::filesToBackUp(fileList.rows(), referenceList.rows, plan.references);
     // Nothing scanned, nothing to compare with: the window has not been shown on a project.
-    if (!projectFile || projectFile->empty() || plan.files.empty())
-        return AutomaticOutcome::NotRun;
+    if (!projectFile || projectFile->empty() || plan.files.empty()) return AutomaticOutcome::NotRun;
     for (const auto& problem : scanProblems) plan.files.push_back(problem.path);
     for (const auto& file : filesLeftOutByLoad) plan.files.push_back(file);
     if (auto level = backup::compressionLevelOf(compressionList.text())) engineLevel_ = *level;
@@ -176,7 +176,8 @@ MainWindow::AutomaticOutcome MainWindow::AutomaticBackup(AutomaticTrigger trigge
     backupRunning_ = true;
     closedDuringRun_ = false;
     QuietRun run(services_.events);
-    archive::ArchiveResult result = services_.engine.write(backup::archiveRequest(plan, false), run);
+    archive::ArchiveResult result =
+        services_.engine.write(backup::archiveRequest(plan, false), run);
     backupRunning_ = false;
 
     switch (result.outcome) {

@@ -51,8 +51,7 @@ std::string SettingsStore::compression() const {
 }
 
 std::string SettingsStore::backupFolder(const std::string& projectFile) const {
-    return registry::RegRead(registry_, Root::CurrentUser, registry::kSettingsKey, projectFile,
-                             "");
+    return registry::RegRead(registry_, Root::CurrentUser, registry::kSettingsKey, projectFile, "");
 }
 
 void SettingsStore::storeAutoRefresh(bool on) {
@@ -83,8 +82,8 @@ void SettingsStore::storeBackupFolder(const std::string& projectFile, const std:
 AutomaticBackupOptions SettingsStore::automaticBackups() const {
     AutomaticBackupOptions options;
     auto number = [&](const char* name, int fallback, int highest) {
-        auto n = wholeNumber(registry::RegRead(registry_, Root::CurrentUser,
-                                               registry::kSettingsKey, name, ""));
+        auto n = wholeNumber(
+            registry::RegRead(registry_, Root::CurrentUser, registry::kSettingsKey, name, ""));
         return n && *n >= 1 && *n <= highest ? static_cast<int>(*n) : fallback;
     };
     options.afterSaving = flag("AutoBackupAfterSave", "0").value_or(false);

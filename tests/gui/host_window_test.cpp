@@ -156,8 +156,12 @@ TEST_F(HostWindow, ASaveInPlaceOfAnyOpenProjectIsAFileWrittenEvent) {
     std::vector<std::string> written;
     std::vector<ide::Signal<ide::VBProject&, int, const std::string&, int>::Connection> listening;
     for (long i = 1; i <= static_cast<long>(vbe.projects().size()); ++i)
-        listening.push_back(vbe.events().fileEvents(vbe.project(i))->AfterWriteFile.connect(
-            [&](ide::VBProject&, int, const std::string& file, int) { written.push_back(file); }));
+        listening.push_back(
+            vbe.events()
+                .fileEvents(vbe.project(i))
+                ->AfterWriteFile.connect([&](ide::VBProject&, int, const std::string& file, int) {
+                    written.push_back(file);
+                }));
     // Written in place, as an editor that does not rename: only the file's own watch sees it.
     std::ofstream(example("StockGrid/CGridColumn.cls"), std::ios::app) << "' edited\r\n";
     EXPECT_TRUE(waitUntil([&] { return !written.empty(); }));
@@ -202,11 +206,13 @@ TEST_F(HostWindow, CodeWindowsShowTheLinesTheEnvironmentCountsAndDesignersTheirC
         for (std::size_t j = 1; j <= p.components().size(); ++j) {
             const ide::ComponentData& c = p.component(static_cast<long>(j)).data();
             if (!c.HasCodeModule) continue;
-            gui::ComponentSource source = gui::readComponentSource(files.readFile(c.FileName, UINT64_MAX));
+            gui::ComponentSource source =
+                gui::readComponentSource(files.readFile(c.FileName, UINT64_MAX));
             EXPECT_EQ(static_cast<long>(source.code.size()), c.CountOfLines) << c.FileName;
         }
     }
-    gui::ComponentSource form = gui::readComponentSource(files.readFile(example("frmStock.frm"), UINT64_MAX));
+    gui::ComponentSource form =
+        gui::readComponentSource(files.readFile(example("frmStock.frm"), UINT64_MAX));
     std::vector<std::string> outline;
     for (const gui::DesignedControl& control : form.design)
         outline.push_back(std::string(static_cast<std::size_t>(control.depth), '.') + control.name +

@@ -4,9 +4,11 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include "gui/qt_event_loop.h"
 
@@ -94,4 +96,22 @@ TEST(QtEventLoop, RunsWhatIsPending) {
     QtEventLoop loop;
     loop.processPendingEvents();
     EXPECT_TRUE(ran);
+}
+
+TEST(QtEventLoop, ATimerRepeatsUntilItsHandleIsDroppedEvenFromItsOwnCall) {
+    QtEventLoop loop;
+    int calls = 0;
+    std::unique_ptr<ui::Timer> timer;
+    timer = loop.startTimer(std::chrono::milliseconds(1), true, [&] {
+        if (++calls == 3) timer.reset();  // the handle goes inside the call it made
+    });
+    ASSERT_NE(timer, nullptr);
+    QElapsedTimer waited;
+    waited.start();
+    while (timer && waited.elapsed() < 10000)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    EXPECT_EQ(calls, 3);
+    // Stopped: nothing more comes.
+    QTest::qWait(20);
+    EXPECT_EQ(calls, 3);
 }

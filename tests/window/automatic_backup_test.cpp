@@ -87,9 +87,9 @@ TEST_F(AutomaticBackupTest, KeepTheLastRemovesOnlyOlderDatedArchivesOfThisProjec
         secondsLater(1);
         ASSERT_EQ(window.AutomaticBackup(Trigger::Interval), Outcome::Written);
     }
-    EXPECT_THAT(archives(), ElementsAre("Sales.zip", "Sales2_12-01-2026_080000.zip",
-                                        "Sales_12-05-2026_070958.zip",
-                                        "Sales_12-05-2026_070959.zip"));
+    EXPECT_THAT(archives(),
+                ElementsAre("Sales.zip", "Sales2_12-01-2026_080000.zip",
+                            "Sales_12-05-2026_070958.zip", "Sales_12-05-2026_070959.zip"));
     // An incomplete run removes nothing.
     std::filesystem::remove(dir / "Sales/modMain.bas");
     secondsLater(1);
@@ -132,7 +132,7 @@ TEST_F(AutomaticBackupTest, ClosingBacksUpWhenAskedOrWhenASaveIsStillWaiting) {
     } cases[] = {
         {false, false, false, 0},
         {true, false, false, 1},
-        {false, true, true, 1},   // the save's backup was still waiting for the quiet time
+        {false, true, true, 1},  // the save's backup was still waiting for the quiet time
         {false, true, false, 0},
     };
     for (const Case& c : cases) {

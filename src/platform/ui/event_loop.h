@@ -21,8 +21,8 @@ class EventLoop {
     virtual void processPendingEvents() = 0;
     // Calls `fire` from the loop once `delay` has passed, and with `repeat` every `delay` after
     // that, until the handle is dropped. None where the loop has no clock: nothing will fire.
-    virtual std::unique_ptr<Timer> startTimer(std::chrono::milliseconds /*delay*/,
-                                              bool /*repeat*/, std::function<void()> /*fire*/) {
+    virtual std::unique_ptr<Timer> startTimer(std::chrono::milliseconds /*delay*/, bool /*repeat*/,
+                                              std::function<void()> /*fire*/) {
         return nullptr;
     }
 };
