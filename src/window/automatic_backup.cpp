@@ -149,7 +149,9 @@ void MainWindow::fileWritten(const std::string& /*path*/) {
 
 MainWindow::AutomaticOutcome MainWindow::AutomaticBackup(AutomaticTrigger trigger) {
     if (backupRunning_ || scanning_ || !loaded_) return AutomaticOutcome::NotRun;
-    const std::optional<std::string> projectFile = activeProjectFile();
+    // Named for the project whose backup folder the window shows, so name and folder agree.
+    const std::optional<std::string> projectFile =
+        settingsProject_ ? settingsProject_ : activeProjectFile();
     backup::BackupPlan plan;
     plan.references = includeReferences.isChecked();
     plan.files = backup::filesToBackUp(fileList.rows(), referenceList.rows, plan.references);
